@@ -1,1 +1,60 @@
-// placeholder
+#include "imageio/SaveImage.h"
+
+#include <filesystem>
+
+#include "imageio/FindEncoder.h"
+#include "imageio/GraphicsStatusText.h"
+#include "imageio/ImageFileTypes.h"
+#include "imageio/Messages.h"
+
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+const char* MimeTypeForExtension(std::string_view extension) {
+    for (const ImageFileType& type : ImageFileTypes)
+        if (EqualIgnoringAsciiCase(extension, type.extension)) return type.mimeType;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string_view FindPathExtension(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    const std::string_view extension = path.substr(dot);
+    if (extension.find_first_of("/\\ ") != std::string_view::npos) return {};
+    return extension;
+}
+
+bool SaveImageByExtension(const std::string& path, imaging::Picture& picture) {
+    const std::string_view extension = FindPathExtension(path);
+    if (extension.empty()) {
+        ShowMessage("拡張子がありません。\n" + path);
+        return false;
+    }
+    const char* mimeType = MimeTypeForExtension(extension);
+    if (mimeType == nullptr) {
+        ShowMessage("未対応の拡張子です。\n" + path);
+        return false;
+    }
+    imaging::Clsid clsid;
+    std::string reason;
+    if (FindEncoderByMimeType(mimeType, &clsid, &reason) < 0) {
+        ShowMessage("MimeTypeのエンコーダーを取得できませんでした。\n" + reason);
+        return false;
+    }
+    const imaging::Status status = imaging::SaveImageToFile(picture, std::filesystem::path(path), clsid);
+    if (status != imaging::Ok) {
+        ShowMessage("ファイル保存できませんでした。\n" + GraphicsStatusText(status) + "\n" + path);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,15 @@
+// The folder for the temporary pictures handed to an external viewer, private
+// to the user: $XDG_RUNTIME_DIR/velmor/ when that variable names an existing
+// absolute folder, otherwise velmor-<uid>/ in $TMPDIR (absolute) or /tmp.
+// The folder is created with mode 0700 if missing and then must be a real
+// folder (not a symbolic link), owned by the user and closed to group and
+// others; a shared temporary folder could otherwise hand the viewer's files
+// to someone else.
+#pragma once
+
+#include <string>
+
+// Fills `folder` with the path ending in "/" (at most 259 bytes) and returns
+// true; otherwise shows "一時保存ディレクトリを取得できませんでした。", empties
+// `folder` and returns false.
+bool GetTempFolder(std::string& folder);
