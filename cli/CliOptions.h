@@ -1,0 +1,44 @@
+// Command line of velmor-sketch: what to sketch, where to, and with which
+// parameters. Parsing never exits; the caller prints and chooses the status.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Colour.h"
+
+struct SketchSettings {
+    int strength = 3;       // 1..11
+    int removal = 0;        // 0..10, threshold = removal * 16
+    bool noiseRemoval = false;
+    Colour lineColour = 0x800000;   // dark blue
+    Colour frameColour = 0xFFFFFF;  // white
+};
+
+struct CliOptions {
+    std::vector<std::string> inputs;
+    std::string output;      // -o: the one input's sketch
+    std::string outputDir;   // -d: where generated names go (default: beside the input)
+    std::string type = "png";  // -t: extension of generated names, without the dot
+    SketchSettings settings;
+    int jobs = 0;            // 0: number of cores
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    std::optional<CliOptions> options;  // empty on a usage error
+    std::string error;                  // the usage error, one line
+};
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// "#RRGGBB" or "RRGGBB" to a Colour (red in the low byte).
+std::optional<Colour> ParseColour(const std::string& text);
+
+// Where the sketch of `input` goes when no -o is given:
+// DIR/<name>_shitae.<type>, <name> being the file name cut before its last ".".
+std::string OutputPathFor(const std::string& input, const std::string& outputDir, const std::string& type);
+
+const char* UsageText();

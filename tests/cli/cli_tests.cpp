@@ -1,0 +1,213 @@
+// velmor-sketch: its command line, its output names, and whole runs of the
+// tool with good and bad inputs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/SketchFile.h"
+#include "engine/BitmapLock.h"
+#include "imaging/Decode.h"
+#include "imaging/Encoders.h"
+#include "tests/reference/SketchReference.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(CliOptions, ValuesAndUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        int strength = 3, removal = 0;
+        bool denoise = false;
+        Colour line = 0x800000, frame = 0xFFFFFF;
+    };
+    const Case cases[] = {
+        {{"a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-s", "11", "-r", "10", "-n", "a.jpg"}, true, 11, 10, true, 0x800000, 0xFFFFFF},
+        {{"--strength=1", "--remove=0", "a.jpg"}, true, 1, 0, false, 0x800000, 0xFFFFFF},
+        {{"-c", "#FF0000", "-F", "000000", "a.jpg"}, true, 3, 0, false, 0x0000FF, 0x000000},
+        {{"-c", "#123456", "a.jpg"}, true, 3, 0, false, 0x563412, 0xFFFFFF},
+        {{"-s", "0", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-s", "12", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-s", "3x", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-r", "11", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-r", "-1", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-c", "#12345", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-c", "#GG0000", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-x", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-s"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-o", "out.png", "a.jpg", "b.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-o", "out.webp", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-o", "out", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-o", "dir.x/out", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-o", "OUT.TIF", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-t", "webp", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-t", "JPG", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-j", "0", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"--", "-s.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+    };
+    for (const auto& c : cases) {
+        std::string joined;
+        for (const auto& a : c.args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        ParseResult r = ParseCommandLine(c.args);
+        ASSERT_EQ(r.options.has_value(), c.ok) << r.error;
+        if (!c.ok) {
+            EXPECT_FALSE(r.error.empty());
+            continue;
+        }
+        EXPECT_EQ(r.options->settings.strength, c.strength);
+        EXPECT_EQ(r.options->settings.removal, c.removal);
+        EXPECT_EQ(r.options->settings.noiseRemoval, c.denoise);
+        EXPECT_EQ(r.options->settings.lineColour, c.line);
+        EXPECT_EQ(r.options->settings.frameColour, c.frame);
+    }
+}
+
+TEST(CliOptions, GeneratedOutputNames) {
+    struct Case {
+        const char* input;
+        const char* dir;
+        const char* type;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/pics/cat.jpg", "", "png", "/pics/cat_shitae.png"},
+        {"cat.jpg", "", "png", "cat_shitae.png"},
+        {"/pics/a.b.png", "/out", "bmp", "/out/a.b_shitae.bmp"},
+        {"/pics/photo", "/out/", "tif", "/out/photo_shitae.tif"},
+        {"/pics.old/photo", "", "png", "/pics.old/photo_shitae.png"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OutputPathFor(c.input, c.dir, c.type), c.expected) << c.input;
+}
+
+// A small picture with edges, flat areas, transparency and an odd size.
+imaging::Picture MakeInput(int w, int h) {
+    imaging::Picture p(w, h, imaging::PixelFormat32bppARGB);
+    CBitmapLock lock;
+    lock.Lock(&p, false, true, imaging::PixelFormat32bppARGB);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* px = lock.Row(y) + 4 * x;
+            const bool disc = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2) < (w * h) / 8;
+            px[0] = static_cast<std::uint8_t>(disc ? 40 : 200 + (x * 7 + y * 3) % 50);
+            px[1] = static_cast<std::uint8_t>(disc ? 90 : 180);
+            px[2] = static_cast<std::uint8_t>((x * 13) ^ (y * 5));
+            px[3] = static_cast<std::uint8_t>(x < 4 ? 64 * x : 255);
+        }
+    return p;
+}
+
+imaging::Clsid EncoderFor(const char* mime) {
+    std::uint32_t n = 0, size = 0;
+    imaging::GetImageEncodersSize(&n, &size);
+    std::vector<std::uint64_t> buf((size + 7) / 8);
+    auto* info = reinterpret_cast<imaging::ImageCodecInfo*>(buf.data());
+    imaging::GetImageEncoders(n, size, info);
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (std::string(info[i].mimeType) == mime) return info[i].clsid;
+    ADD_FAILURE() << "no encoder " << mime;
+    return {};
+}
+
+struct TempDir {
+    TempDir() : path(fs::temp_directory_path() / ("velmor-cli-" + std::to_string(::getpid()))) {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    fs::path path;
+};
+
+// The tool's output is the reference pipeline's sketch, pixel for pixel.
+TEST(SketchFile, WritesExactlyTheReferenceSketch) {
+    TempDir dir;
+    const int w = 37, h = 23;
+    imaging::Picture input = MakeInput(w, h);
+    const fs::path in = dir.path / "in.png";
+    ASSERT_EQ(imaging::SaveImageToFile(input, in, EncoderFor("image/png")), imaging::Ok);
+
+    struct Case {
+        SketchSettings s;
+    };
+    const Case cases[] = {
+        {{3, 0, false, 0x800000, 0xFFFFFF}},
+        {{11, 2, true, 0x0000FF, 0x000000}},
+        {{1, 10, false, 0x123456, 0x00FF00}},
+    };
+    for (const auto& c : cases) {
+        const fs::path out = dir.path / "out.png";
+        SketchOutcome outcome = SketchFile(in.string(), out.string(), c.s);
+        ASSERT_TRUE(outcome.ok) << outcome.reason;
+
+        // Expected: the literal arithmetic on the same pixels.
+        CBitmapLock src;
+        ASSERT_EQ(src.Lock(&input, true, false, imaging::PixelFormat32bppRGB), 0);
+        const std::size_t n = static_cast<std::size_t>(w) * h;
+        std::vector<std::uint8_t> r(n), g(n), b(n), in(n), lr(n), lg(n), lb(n), grey(n);
+        reference::BuildColourPlanes(src.FirstRow(), src.data.stride, w, h, r.data(), g.data(), b.data());
+        src.Unlock();
+        reference::MakeGreyPlane(r.data(), g.data(), b.data(), w, h, c.s.noiseRemoval, c.s.strength, c.s.removal,
+                                 in.data(), lr.data(), lg.data(), lb.data(), grey.data());
+        std::vector<std::uint8_t> expected(3 * n);
+        reference::PaintSketch(grey.data(), w, h, c.s.lineColour, c.s.frameColour, expected.data(), 3 * w);
+
+        imaging::Picture written = imaging::DecodeFile(out);
+        ASSERT_TRUE(written.IsValid());
+        CBitmapLock got;
+        ASSERT_EQ(got.Lock(&written, true, false, imaging::PixelFormat24bppRGB), 0);
+        for (int y = 0; y < h; ++y)
+            ASSERT_EQ(0, std::memcmp(got.Row(y), expected.data() + 3 * w * y, 3 * w)) << "row " << y;
+    }
+}
+
+int RunTool(const std::string& args) {
+    const std::string cmd = std::string(VELMOR_SKETCH_BINARY) + " " + args + " >/dev/null 2>&1";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SketchTool, ExitStatusAndOutputsOfWholeRuns) {
+    TempDir dir;
+    imaging::Picture input = MakeInput(20, 10);
+    const std::string good = (dir.path / "good.png").string();
+    ASSERT_EQ(imaging::SaveImageToFile(input, good, EncoderFor("image/png")), imaging::Ok);
+    const std::string bad = (dir.path / "text.png").string();
+    std::ofstream(bad) << "not a picture";
+    const std::string out = (dir.path / "out").string();
+    fs::create_directories(out);
+
+    EXPECT_EQ(RunTool("-d " + out + " " + good), 0);
+    EXPECT_TRUE(fs::exists(out + "/good_shitae.png"));
+
+    // One bad input fails the run; the good one is still written.
+    fs::remove(out + "/good_shitae.png");
+    EXPECT_EQ(RunTool("-t jpg -d " + out + " " + bad + " " + good), 1);
+    EXPECT_TRUE(fs::exists(out + "/good_shitae.jpg"));
+    EXPECT_FALSE(fs::exists(out + "/text_shitae.jpg"));
+
+    // A missing folder for -o: failure, nothing written.
+    EXPECT_EQ(RunTool("-o " + out + "/missing/x.png " + good), 1);
+    EXPECT_EQ(RunTool("-s 99 " + good), 2);
+    EXPECT_EQ(RunTool("-o a.png " + good + " " + good), 2);
+    EXPECT_EQ(RunTool("--help"), 0);
+
+    // Two inputs that would write the same file: the second is refused.
+    const std::string twin = (dir.path / "good.bmp").string();
+    ASSERT_EQ(imaging::SaveImageToFile(input, twin, EncoderFor("image/bmp")), imaging::Ok);
+    EXPECT_EQ(RunTool("-j 2 -d " + out + " " + good + " " + twin), 1);
+    EXPECT_TRUE(fs::exists(out + "/good_shitae.png"));
+}
+
+}  // namespace
