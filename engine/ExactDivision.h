@@ -31,10 +31,9 @@ VELMOR_INLINE constexpr u16 Div128Product(u16 darkness, u16 lap) {
     return MulHigh(static_cast<u16>(darkness << 3), static_cast<u16>(lap << 6));
 }
 
-// x / 3 for every 16-bit x: 0xAAAB = (2^17 + 1) / 3.
-VELMOR_INLINE constexpr u16 Div3(u16 x) {
-    return static_cast<u16>(MulHigh(x, 0xAAAB) >> 1);
-}
+// x / 3 for every x <= 32767: 0x5556 = (2^16 + 2) / 3, whose excess stays
+// below a third for such x.
+VELMOR_INLINE constexpr u16 Div3(u16 x) { return MulHigh(x, 0x5556); }
 
 // (306 r + 601 g + 117 b) >> 10 for bytes r, g, b. The sum needs 18 bits;
 // 306 = 256 + 50 and 601 = 512 + 89 split it into a part already divided by

@@ -9,8 +9,8 @@ namespace {
 
 using sketch_kernels::u8;
 
-// Strengths beyond the 16-bit lanes (never passed by the sketch) take the
-// formula in plain ints.
+// Strengths outside 0..kMaxLaneStrength (never passed by the sketch) take
+// the formula in plain ints.
 void ExtractLinesWide(const u8* in, u8* out, int width, int height, int strength, int threshold) {
     for (int y = 1; y < height - 1; ++y) {
         const u8* row = in + static_cast<std::ptrdiff_t>(y) * width;
@@ -33,16 +33,17 @@ void ExtractLinesWide(const u8* in, u8* out, int width, int height, int strength
 VELMOR_VECTOR_CLONES
 void ExtractLines(const std::uint8_t* in, std::uint8_t* out, int width, int height, int strength, int threshold) {
     if (width <= 2 || height <= 2) return;
-    if (strength > sketch_kernels::kMaxLaneStrength) {
+    // A negative strength would turn the dark-beside-light responses into
+    // lines, which the 16-bit lanes drop early; it takes the wide path too.
+    if (strength < 0 || strength > sketch_kernels::kMaxLaneStrength) {
         ExtractLinesWide(in, out, width, height, strength, threshold);
         return;
     }
-    // A strength <= 0 makes every m <= 0: all white, as strength 0 gives.
-    const auto laneStrength = static_cast<sketch_kernels::u16>(strength < 0 ? 0 : strength);
-    const auto laneThreshold = sketch_kernels::LaneThreshold(threshold);
+    const auto laneStrength = static_cast<sketch_kernels::u16>(strength);
+    const auto removedBelow = sketch_kernels::LaneRemovedBelow(threshold);
     for (int y = 1; y < height - 1; ++y) {
         const u8* row = in + static_cast<std::ptrdiff_t>(y) * width;
         sketch_kernels::LineRow(row - width, row, row + width, out + static_cast<std::ptrdiff_t>(y) * width, width,
-                                laneStrength, laneThreshold);
+                                laneStrength, removedBelow);
     }
 }

@@ -10,24 +10,26 @@
 
 namespace sketch_kernels {
 
-// Strengths up to this keep v * strength (v <= 2032) within 16 bits.
-inline constexpr int kMaxLaneStrength = 32;
+// Strengths up to this keep v * strength (v <= 2032) below 32768, the
+// range of Div3.
+inline constexpr int kMaxLaneStrength = 16;
 
-// A threshold in 0..2033 that removes exactly what `threshold` removes:
-// v never exceeds 2032, and v is never negative where it matters.
-constexpr u16 LaneThreshold(int threshold) {
-    return static_cast<u16>(threshold < 0 ? 0 : threshold > 2033 ? 2033 : threshold);
+// The largest v that a threshold removes, as a signed lane value (-1: none).
+// v never exceeds 2032 and is never negative where it matters.
+constexpr std::int16_t LaneRemovedBelow(int threshold) {
+    return static_cast<std::int16_t>(threshold <= 0 ? -1 : threshold > 2033 ? 2032 : threshold - 1);
 }
 
 // 255 - clamp((v * strength) / 3) for strength 0..kMaxLaneStrength.
 // A negative Laplacian gives v <= 0 and so 255 whatever the threshold or
 // strength; it is clamped to 0 here, which gives 255 as well.
-VELMOR_INLINE u16 LineSample(u16 p, u16 n, u16 w, u16 e, u16 s, u16 strength, u16 threshold) {
+VELMOR_INLINE u16 LineSample(u16 p, u16 n, u16 w, u16 e, u16 s, u16 strength, std::int16_t removedBelow) {
     const u16 fourP = static_cast<u16>(p << 2);
     const u16 around = static_cast<u16>(n + w + e + s);
-    const u16 lap = around > fourP ? static_cast<u16>(around - fourP) : u16{0};
+    const u16 lap = static_cast<u16>((around > fourP ? around : fourP) - fourP);
     u16 v = Div128Product(static_cast<u16>(255 - p), lap);
-    v = v >= threshold ? v : u16{0};
+    // v <= 2032: the signed compare of AVX2 serves.
+    v = static_cast<std::int16_t>(v) > removedBelow ? v : u16{0};
     u16 m = Div3(static_cast<u16>(v * strength));
     m = m < 255 ? m : u16{255};
     return static_cast<u16>(255 - m);
@@ -35,10 +37,10 @@ VELMOR_INLINE u16 LineSample(u16 p, u16 n, u16 w, u16 e, u16 s, u16 strength, u1
 
 // Interior of one output row (x = 1 .. width - 2) from three input rows.
 VELMOR_INLINE void LineRow(const u8* __restrict above, const u8* __restrict row, const u8* __restrict below,
-                           u8* __restrict out, int width, u16 strength, u16 threshold) {
+                           u8* __restrict out, int width, u16 strength, std::int16_t removedBelow) {
     for (int x = 1; x < width - 1; ++x)
         out[x] = static_cast<u8>(
-            LineSample(row[x], above[x], row[x - 1], row[x + 1], below[x], strength, threshold));
+            LineSample(row[x], above[x], row[x - 1], row[x + 1], below[x], strength, removedBelow));
 }
 
 // Three input rows of one colour plane.
@@ -51,7 +53,7 @@ struct RowTriple {
 // Interior of one grey row straight from the three planes' rows: lines of
 // each plane and their merge, without storing any line plane.
 VELMOR_INLINE void GreyRow(RowTriple red, RowTriple green, RowTriple blue, u8* __restrict grey, int width,
-                           u16 strength, u16 threshold) {
+                           u16 strength, std::int16_t removedBelow) {
     const u8* __restrict ra = red.above;
     const u8* __restrict rr = red.row;
     const u8* __restrict rb = red.below;
@@ -62,9 +64,9 @@ VELMOR_INLINE void GreyRow(RowTriple red, RowTriple green, RowTriple blue, u8* _
     const u8* __restrict br = blue.row;
     const u8* __restrict bb = blue.below;
     for (int x = 1; x < width - 1; ++x) {
-        const u16 r = LineSample(rr[x], ra[x], rr[x - 1], rr[x + 1], rb[x], strength, threshold);
-        const u16 g = LineSample(gr[x], ga[x], gr[x - 1], gr[x + 1], gb[x], strength, threshold);
-        const u16 b = LineSample(br[x], ba[x], br[x - 1], br[x + 1], bb[x], strength, threshold);
+        const u16 r = LineSample(rr[x], ra[x], rr[x - 1], rr[x + 1], rb[x], strength, removedBelow);
+        const u16 g = LineSample(gr[x], ga[x], gr[x - 1], gr[x + 1], gb[x], strength, removedBelow);
+        const u16 b = LineSample(br[x], ba[x], br[x - 1], br[x + 1], bb[x], strength, removedBelow);
         grey[x] = static_cast<u8>(MergeGrey(r, g, b));
     }
 }

@@ -21,9 +21,9 @@ void BuildColourPlanes(const std::uint8_t* srcFirstRow, std::ptrdiff_t srcStride
 // threshold removal * 16) and merges the three line planes into grey:
 // (306 red + 601 green + 117 blue) >> 10.
 // Only the interior of grey (1 <= x <= W - 2, 1 <= y <= H - 2) is the result;
-// its outer ring is unspecified. filterInput and the three line buffers are
-// scratch: each must hold W * H bytes, and their contents after the call are
-// unspecified (the fast path keeps only a few rows in them, or none).
+// its outer ring holds nothing useful. filterInput and the three line buffers
+// are scratch: each must hold W * H bytes, and their contents after the call
+// are meaningless (the fast path keeps only a few rows in them, or none).
 // The colour planes are only read. strength is 1..11, removal 0..10.
 void MakeGreyPlane(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue,
                    int width, int height, bool noiseRemoval, int strength, int removal,
