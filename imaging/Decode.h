@@ -12,7 +12,9 @@
 // for content that is no picture (or is damaged beyond use), OutOfMemory for
 // a picture larger than DecodeLimits allows. A truncated or damaged file
 // whose size is known decodes to a full-size picture from what could be
-// recovered. No input crashes, hangs or exhausts memory.
+// recovered, rows never decoded white and opaque; one holding far too few
+// bytes for the size it declares counts as damaged beyond use. No input
+// crashes, hangs or exhausts memory.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,9 @@
+#include "imaging/DecodeCanvas.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "imaging/DecodeLimits.h"
-#include "imaging/Decoders.h"
 
 namespace imaging::detail {
 namespace {
@@ -51,6 +52,8 @@ Status Canvas::Allocate(std::uint64_t width, std::uint64_t height, PixelFormat f
                         std::vector<Argb> palette) {
     if (Allocated())
         return WrongState;
+    if (width == 0 || height == 0)
+        return UnknownImageFormat;  // a header of no picture
     if (!DecodeSizeAllowed(width, height))
         return OutOfMemory;
     Picture picture(static_cast<int>(width), static_cast<int>(height), format);
