@@ -11,7 +11,7 @@ jobs="$(nproc)"
 
 echo "== Release build and tests"
 configure_and_build build -DCMAKE_BUILD_TYPE=Release
-ctest --test-dir "$ROOT/build" --output-on-failure -j "$jobs"
+xvfb-run -a -s "-screen 0 1600x1200x24" ctest --test-dir "$ROOT/build" --output-on-failure -j "$jobs"
 
 echo "== Headless tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 configure_and_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_SANITIZE=address,undefined \

@@ -1,0 +1,85 @@
+#include "app/VelmorApp.h"
+
+#include <wx/cmdline.h>
+#include <wx/docview.h>
+#include <wx/filehistory.h>
+#include <wx/intl.h>
+#include <wx/translation.h>
+
+#include "app/MainWindowStartup.h"
+#include "app/VelmorDocManager.h"
+#include "app/VelmorView.h"
+#include "document/UserMessage.h"
+#include "document/VelmorDoc.h"
+#include "res/CommandIds.h"
+#include "ui/CommandIcons.h"
+#include "ui/MainFrame.h"
+#include "ui/SettingsStore.h"
+#include "res/UiTexts.h"
+
+wxIMPLEMENT_APP(CVelmorApp);
+
+wxBEGIN_EVENT_TABLE(CVelmorApp, wxApp)
+    EVT_UPDATE_UI(ID_VIEWER, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_EDIT_COPY, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_EDIT_PASTE, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_OPTIONS, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_APP_ABOUT, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_FILE_SAVE, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_HELP, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_FILE_OPEN, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_MAKE_SKETCH, CVelmorApp::OnUpdateUnavailable)
+    EVT_UPDATE_UI(ID_TOGGLE_DISPLAY, CVelmorApp::OnUpdateUnavailable)
+wxEND_EVENT_TABLE()
+
+CVelmorApp::CVelmorApp() = default;
+
+// Commands whose handlers arrive with later work stay disabled until then.
+void CVelmorApp::OnUpdateUnavailable(wxUpdateUIEvent& event) { event.Enable(false); }
+CVelmorApp::~CVelmorApp() = default;
+
+void CVelmorApp::OnInitCmdLine(wxCmdLineParser& parser) {
+    parser.AddParam("picture", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+}
+
+bool CVelmorApp::OnCmdLineParsed(wxCmdLineParser& parser) {
+    if (parser.GetParamCount() > 0) m_startPicture = parser.GetParam(0);
+    return true;
+}
+
+bool CVelmorApp::OnInit() {
+    SetAppName("Velmor");
+    SetVendorName("Tolvane");
+    SetAppDisplayName(wxString::FromUTF8(kAppTitle));
+    // wxWidgets' own texts (stock buttons, standard dialogs) in Japanese.
+    auto* translations = new wxTranslations;
+    translations->SetLanguage(wxLANGUAGE_JAPANESE);
+    translations->AddStdCatalog();
+    wxTranslations::Set(translations);
+
+    if (!wxApp::OnInit()) return false;
+
+    InitSettingsStore();
+    m_messageSink = std::make_unique<CMessageBoxSink>();
+    SetMessageSink(m_messageSink.get());
+
+    m_docManager = new CVelmorDocManager;
+    LoadRecentFiles(*m_docManager->GetFileHistory());
+    CMainFrame* frame = CreateMainWindow(m_docManager, m_startPicture);
+    if (frame == nullptr) return false;
+    if (ReadSettingInt(kSectionApp, "WinZoom", 0) != 0) frame->Maximize();
+    frame->Show();
+    frame->Update();
+    return true;
+}
+
+int CVelmorApp::OnExit() {
+    if (m_docManager != nullptr) {
+        if (wxFileHistory* history = m_docManager->GetFileHistory()) SaveRecentFiles(*history);
+        FlushSettings();
+        delete m_docManager;
+        m_docManager = nullptr;
+    }
+    SetMessageSink(nullptr);
+    return wxApp::OnExit();
+}

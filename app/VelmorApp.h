@@ -1,0 +1,33 @@
+// CVelmorApp: starts the program (settings store, document manager, main
+// window, the picture named on the command line) and shuts it down.
+#pragma once
+
+#include <memory>
+
+#include <wx/app.h>
+
+class CVelmorDocManager;
+class CMessageBoxSink;
+
+class CVelmorApp : public wxApp {
+public:
+    CVelmorApp();
+    ~CVelmorApp() override;
+    bool OnInit() override;
+    int OnExit() override;
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+
+    CVelmorDocManager* GetDocManager() const { return m_docManager; }
+
+private:
+    void OnUpdateUnavailable(wxUpdateUIEvent& event);
+
+    CVelmorDocManager* m_docManager = nullptr;
+    std::unique_ptr<CMessageBoxSink> m_messageSink;
+    wxString m_startPicture;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+wxDECLARE_APP(CVelmorApp);

@@ -1,0 +1,41 @@
+#include "app/VelmorDocManager.h"
+
+#include <wx/filehistory.h>
+
+#include "res/CommandIds.h"
+#include "res/UiTexts.h"
+
+wxDocument* CVelmorDocManager::CreateDocument(const wxString& path, long flags) {
+    wxDocument* doc = GetCurrentDocument();
+    if (doc == nullptr && !GetDocumentsVector().empty()) doc = GetDocumentsVector().front();
+    if (doc == nullptr) {
+        // The first document brings the view with it; it starts empty.
+        doc = wxDocManager::CreateDocument(wxString(), wxDOC_NEW);
+        if (doc == nullptr) return nullptr;
+        if (flags & wxDOC_NEW) return doc;
+    } else if (flags & wxDOC_NEW) {
+        return doc->OnNewDocument() ? doc : nullptr;
+    }
+    return OpenOriginal(path) ? doc : nullptr;
+}
+
+bool CVelmorDocManager::OpenOriginal(const wxString& path) {
+    wxDocument* doc = GetCurrentDocument();
+    if (doc == nullptr && !GetDocumentsVector().empty()) doc = GetDocumentsVector().front();
+    if (doc == nullptr) return CreateDocument(path, 0) != nullptr;
+    if (doc->OnOpenDocument(path)) {
+        AddFileToHistory(path);
+        return true;
+    }
+    doc->OnNewDocument();
+    return false;
+}
+
+wxString CVelmorDocManager::MakeNewDocumentName() { return wxString::FromUTF8(kUntitledDocument); }
+
+wxString CVelmorDocManager::MakeFrameTitle(wxDocument* doc) {
+    const wxString app = wxString::FromUTF8(kAppTitle);
+    return doc != nullptr ? doc->GetUserReadableName() + " - " + app : app;
+}
+
+wxFileHistory* CVelmorDocManager::OnCreateFileHistory() { return new wxFileHistory(8, ID_FILE_MRU_FIRST); }

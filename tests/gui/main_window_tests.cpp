@@ -1,0 +1,350 @@
+// The main window as a whole: start-up with stored settings, the panel's
+// controls and their states, the status bar, loading pictures, the view's
+// drawing and the settings written at close.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/config.h>
+#include <wx/dcmemory.h>
+#include <wx/filehistory.h>
+#include <wx/menu.h>
+#include <wx/rawbmp.h>
+#include <wx/settings.h>
+#include <wx/slider.h>
+#include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/MainWindowStartup.h"
+#include "app/VelmorCanvas.h"
+#include "app/VelmorDocManager.h"
+#include "app/VelmorView.h"
+#include "document/UserMessage.h"
+#include "document/VelmorDoc.h"
+#include "engine/BitmapLock.h"
+#include "imaging/Encoders.h"
+#include "res/CommandIds.h"
+#include "res/UiTexts.h"
+#include "ui/ColorButton.h"
+#include "ui/MainDialogBar.h"
+#include "ui/MainFrame.h"
+#include "ui/SettingsStore.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<wxString> g_messages;
+void CaptureMessage(const wxString& text) { g_messages.push_back(text); }
+
+wxString U(const char* s) { return wxString::FromUTF8(s); }
+
+// Writes a picture file through our encoders.
+void WritePicture(const fs::path& path, int w, int h, bool transparent) {
+    imaging::Picture p(w, h, imaging::PixelFormat32bppARGB);
+    CBitmapLock lock;
+    lock.Lock(&p, false, true, imaging::PixelFormat32bppARGB);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* px = lock.Row(y) + 4 * x;
+            px[0] = 200;  // a blue-ish picture: easy to tell from the white window colour
+            px[1] = 40;
+            px[2] = 30;
+            px[3] = transparent && x == 0 && y == 0 ? 128 : 255;
+        }
+    lock.Unlock();
+    std::uint32_t n = 0, size = 0;
+    imaging::GetImageEncodersSize(&n, &size);
+    std::vector<std::uint64_t> buf((size + 7) / 8);
+    auto* info = reinterpret_cast<imaging::ImageCodecInfo*>(buf.data());
+    imaging::GetImageEncoders(n, size, info);
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (std::string(info[i].mimeType) == "image/png") imaging::SaveImageToFile(p, path, info[i].clsid);
+}
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("velmor-gui-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        wxSetEnv("XDG_CONFIG_HOME", (dir_ / "config").string());
+        delete wxConfigBase::Set(nullptr);
+        InitSettingsStore();
+        g_messages.clear();
+        SetUserMessageHook(&CaptureMessage);
+    }
+    void TearDown() override {
+        CloseWindow();
+        // Windows destroyed on a failed start go at idle time, before their manager.
+        wxTheApp->ProcessIdle();
+        delete manager_;
+        manager_ = nullptr;
+        delete wxConfigBase::Set(nullptr);
+        fs::remove_all(dir_);
+    }
+    void Start(const wxString& picture = {}) {
+        manager_ = new CVelmorDocManager;
+        frame_ = CreateMainWindow(manager_, picture);
+        if (frame_ != nullptr) {
+            frame_->SetSize(900, 600);
+            frame_->Show();
+            Settle();
+        }
+    }
+    void CloseWindow() {
+        if (frame_ != nullptr) {
+            frame_->Close(true);
+            frame_ = nullptr;
+            wxTheApp->ProcessIdle();
+        }
+    }
+    void Settle() {
+        for (int i = 0; i < 5; ++i) {
+            wxYield();
+            wxTheApp->ProcessPendingEvents();
+        }
+        frame_->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    }
+    CVelmorView* View() { return wxDynamicCast(manager_->GetCurrentView(), CVelmorView); }
+    CVelmorDoc* Doc() { return View()->GetVelmorDoc(); }
+    wxWindow* Control(int id) { return frame_->m_wndDlgBar->FindWindow(id); }
+    wxString Pane(int i) { return frame_->GetStatusBar()->GetStatusText(i); }
+    void Command(int id) {
+        wxCommandEvent e(wxEVT_MENU, id);
+        e.SetEventObject(frame_);
+        frame_->ProcessWindowEvent(e);
+        Settle();
+    }
+
+    fs::path dir_;
+    CVelmorDocManager* manager_ = nullptr;
+    CMainFrame* frame_ = nullptr;
+};
+
+TEST_F(MainWindow, FirstRunUsesDefaults) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    CMainDialogBar* bar = frame_->m_wndDlgBar;
+    EXPECT_EQ(bar->m_sliderLineStrong->GetValue(), 3);
+    EXPECT_EQ(bar->m_sliderLineStrong->GetMin(), 1);
+    EXPECT_EQ(bar->m_sliderLineStrong->GetMax(), 11);
+    EXPECT_EQ(bar->m_sliderLineRemove->GetValue(), 0);
+    EXPECT_EQ(bar->m_sliderLineRemove->GetMax(), 10);
+    EXPECT_FALSE(bar->DenoiseBox()->GetValue());
+    EXPECT_EQ(bar->m_btnLineColor->m_color, 0x800000u);
+    EXPECT_EQ(bar->m_btnFrameColor->m_color, 0xFFFFFFu);
+    EXPECT_EQ(bar->m_comboViewRate->GetSelection(), 3);
+    ASSERT_EQ(bar->m_comboViewRate->GetCount(), 8u);
+    const char* items[] = {"25%", "50%", "75%", "100%", "200%", "400%", "800%", "全体表示"};
+    for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(bar->m_comboViewRate->GetString(i), U(items[i]));
+    EXPECT_TRUE(frame_->IsPanelRight());
+    EXPECT_GT(bar->GetPosition().x, View()->GetCanvas()->GetPosition().x);
+
+    EXPECT_EQ(Pane(0), U(kIdleStatusText));
+    EXPECT_EQ(Pane(1), "");
+    EXPECT_EQ(Pane(2), "");
+    EXPECT_EQ(frame_->GetTitle(), U("ファイル未指定 - ヴェルモア"));
+}
+
+TEST_F(MainWindow, StoredSettingsComeBackAndAreWrittenAtClose) {
+    WriteSettingInt(kSectionSettings, "LineStrong", 40);
+    WriteSettingInt(kSectionSettings, "LineRemove", 44);
+    WriteSettingInt(kSectionSettings, "Denoise", 7);
+    WriteSettingInt(kSectionSettings, "LineColor", 0x00FF00);
+    WriteSettingInt(kSectionSettings, "FrameColor", 0x000000);
+    WriteSettingInt(kSectionSettings, "ViewRate", 0);
+    WriteSettingInt(kSectionApp, "DlgRight", 0);
+    WriteSettingString(kSectionSettings, "ViewerType", "not a number");
+    FlushSettings();
+
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    CMainDialogBar* bar = frame_->m_wndDlgBar;
+    EXPECT_EQ(bar->m_sliderLineStrong->GetValue(), 11);  // clamped
+    EXPECT_EQ(bar->m_sliderLineRemove->GetValue(), 5);   // 44 / 8
+    EXPECT_TRUE(bar->DenoiseBox()->GetValue());
+    EXPECT_EQ(bar->m_btnLineColor->m_color, 0x00FF00u);
+    EXPECT_EQ(bar->m_btnFrameColor->m_color, 0u);
+    EXPECT_EQ(bar->m_comboViewRate->GetSelection(), 7);
+    EXPECT_FALSE(frame_->IsPanelRight());
+    EXPECT_LT(bar->GetPosition().x, View()->GetCanvas()->GetPosition().x);
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "ViewerType", 0), 0u);  // text reads as the default
+
+    bar->m_comboViewRate->SetSelection(5);
+    CloseWindow();
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "LineStrong", 0), 11u);
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "LineRemove", 0), 40u);
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "Denoise", 0), 1u);
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "ViewRate", 0), 4000u);
+    EXPECT_EQ(ReadSettingInt(kSectionApp, "DlgRight", 9), 0u);
+    EXPECT_EQ(ReadSettingInt(kSectionApp, "WinZoom", 9), 0u);
+    EXPECT_NE(ReadSettingInt(kSectionApp, "WinWidth", kUseDefaultPosition), kUseDefaultPosition);
+    // The store on disk holds them too.
+    EXPECT_TRUE(fs::exists(dir_ / "config" / "Tolvane" / "Velmor.conf"));
+}
+
+TEST_F(MainWindow, PanelControlsFollowThePicture) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    const int needOriginal[] = {IDC_LINE_STRONG, IDC_LINE_REMOVE, IDC_DENOISE, IDC_LINE_COLOR, IDC_FRAME_COLOR,
+                                IDC_VIEW_RATE, IDC_GROUP_OPTIONS, IDC_LABEL_STRONG, IDC_LABEL_REMOVE, IDC_LABEL_RATE};
+    for (int id : needOriginal) EXPECT_FALSE(Control(id)->IsEnabled()) << id;
+
+    const fs::path pic = dir_ / "pic.png";
+    WritePicture(pic, 64, 48, false);
+    ASSERT_TRUE(manager_->OpenOriginal(pic.string()));
+    Settle();
+    for (int id : needOriginal) EXPECT_TRUE(Control(id)->IsEnabled()) << id;
+    EXPECT_EQ(Pane(2), U("64 × 48"));
+    EXPECT_EQ(Pane(1), "100%");
+    EXPECT_EQ(frame_->GetTitle(), "pic.png - " + U(kAppTitle));
+    EXPECT_FALSE(Doc()->m_bTransparent);
+    EXPECT_EQ(manager_->GetFileHistory()->GetHistoryFile(0), wxString(pic.string()));
+}
+
+TEST_F(MainWindow, FailedLoadLeavesAnEmptyUntitledDocument) {
+    const fs::path good = dir_ / "good.png", text = dir_ / "text.png";
+    WritePicture(good, 10, 10, true);
+    std::ofstream(text) << "this is not a picture";
+    Start(good.string());
+    ASSERT_NE(frame_, nullptr);
+    EXPECT_TRUE(Doc()->m_bTransparent);
+
+    EXPECT_FALSE(manager_->OpenOriginal(text.string()));
+    Settle();
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0], U(kMsgUnsupportedData));
+    EXPECT_EQ(Doc()->m_pOriginal, nullptr);
+    EXPECT_FALSE(Doc()->m_bTransparent);
+    EXPECT_EQ(frame_->GetTitle(), U("ファイル未指定 - ヴェルモア"));
+    EXPECT_FALSE(Control(IDC_LINE_STRONG)->IsEnabled());
+}
+
+TEST_F(MainWindow, MissingStartPictureEndsWithoutAWindow) {
+    Start((dir_ / "missing.jpg").string());
+    EXPECT_EQ(frame_, nullptr);
+    EXPECT_EQ(g_messages.size(), 1u);
+}
+
+TEST_F(MainWindow, PanelSideSwitchKeepsToolTips) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    EXPECT_EQ(Control(IDC_LINE_STRONG)->GetToolTipText(), U("線の濃さ"));
+    Command(ID_DLGBAR_LEFT_RIGHT);
+    EXPECT_FALSE(frame_->IsPanelRight());
+    EXPECT_LT(frame_->m_wndDlgBar->GetPosition().x, View()->GetCanvas()->GetPosition().x);
+    EXPECT_EQ(Control(IDC_LINE_STRONG)->GetToolTipText(), U("線の濃さ"));
+    EXPECT_EQ(Control(ID_FILE_OPEN)->GetToolTipText(), U("元絵を開く"));
+    Command(ID_DLGBAR_LEFT_RIGHT);
+    EXPECT_TRUE(frame_->IsPanelRight());
+}
+
+TEST_F(MainWindow, MenusCarryTextsAndPrompts) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    wxMenuBar* bar = frame_->GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), 4u);
+    EXPECT_EQ(bar->GetMenuLabel(0), U("ファイル(&F)"));
+    struct Item {
+        int id;
+        const char* label;
+    };
+    const Item items[] = {
+        {ID_FILE_OPEN, "元絵を開く(&O)...\tCtrl+O"}, {ID_FILE_SAVE, "下絵を保存(&S)...\tCtrl+S"},
+        {ID_MAKE_SKETCH, "下絵を作成(&M)\tF5"},       {ID_EDIT_COPY, "元絵/下絵をコピー(&C)\tCtrl+C"},
+        {ID_DLGBAR_LEFT_RIGHT, "ダイアログバー 左右切り替え"}, {ID_HELP, "ヘルプ(&H)\tF1"},
+    };
+    for (const auto& it : items) {
+        wxMenuItem* item = bar->FindItem(it.id);
+        ASSERT_NE(item, nullptr) << it.id;
+        EXPECT_EQ(item->GetItemLabel(), U(it.label));
+        EXPECT_EQ(item->GetHelp(), U(FindCommandText(it.id)->prompt));
+    }
+    // The recent-file placeholder is greyed while the list is empty.
+    wxMenuItem* mru = bar->FindItem(ID_FILE_MRU_FIRST);
+    ASSERT_NE(mru, nullptr);
+    EXPECT_FALSE(mru->IsEnabled());
+}
+
+// The view drawn off screen: picture at the top-left, window-colour margins,
+// fit rate in the zoom pane.
+TEST_F(MainWindow, ViewDrawsPictureAndMargins) {
+    const fs::path pic = dir_ / "pic.png";
+    WritePicture(pic, 1600, 1200, false);
+    Start(pic.string());
+    ASSERT_NE(frame_, nullptr);
+    CVelmorCanvas* canvas = View()->GetCanvas();
+    const wxSize client = canvas->GetClientSize();
+    ASSERT_GT(client.x, 200);
+    ASSERT_LT(client.x, 1600);
+
+    struct Case {
+        int item;
+        wxSize drawn;
+    };
+    const int fitRate = std::min(client.x * 1000 / 1600, client.y * 1000 / 1200);
+    const wxSize fitted(1600 * fitRate / 1000, 1200 * fitRate / 1000);
+    const Case cases[] = {{0, {400, 300}}, {1, {800, 600}}, {7, fitted}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        frame_->m_wndDlgBar->m_comboViewRate->SetSelection(c.item);
+        View()->ZoomChanged();
+        canvas->InvalidateCache();
+        wxBitmap bmp(client.x, client.y, 24);
+        {
+            wxMemoryDC dc(bmp);
+            canvas->PaintTo(dc, wxPoint(0, 0), client);
+        }
+        wxImage img = bmp.ConvertToImage();
+        const wxColour window = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+        auto isPicture = [&](int x, int y) {
+            return img.GetRed(x, y) == 30 && img.GetGreen(x, y) == 40 && img.GetBlue(x, y) == 200;
+        };
+        auto isWindow = [&](int x, int y) {
+            return img.GetRed(x, y) == window.Red() && img.GetGreen(x, y) == window.Green() &&
+                   img.GetBlue(x, y) == window.Blue();
+        };
+        EXPECT_TRUE(isPicture(0, 0));
+        EXPECT_TRUE(isPicture(std::min(c.drawn.x, client.x) - 1, std::min(c.drawn.y, client.y) - 1));
+        if (c.drawn.x < client.x) {
+            EXPECT_TRUE(isWindow(c.drawn.x, 0));
+        }
+        if (c.drawn.y < client.y) {
+            EXPECT_TRUE(isWindow(0, c.drawn.y));
+        }
+    }
+    EXPECT_EQ(Pane(1), wxString::Format("%d%%", (fitRate + 5) / 10));
+}
+
+TEST_F(MainWindow, EmptyViewShowsThePrompt) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    CVelmorCanvas* canvas = View()->GetCanvas();
+    const wxSize client = canvas->GetClientSize();
+    wxBitmap bmp(client.x, client.y, 24);
+    {
+        wxMemoryDC dc(bmp);
+        canvas->PaintTo(dc, wxPoint(0, 0), client);
+    }
+    wxImage img = bmp.ConvertToImage();
+    // Grey text around the centre, window colour in the corners.
+    const wxColour window = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    EXPECT_EQ(img.GetRed(0, 0), window.Red());
+    int inked = 0;
+    for (int x = 0; x < client.x; ++x)
+        for (int dy = -10; dy <= 10; ++dy)
+            if (img.GetRed(x, client.y / 2 + dy) != window.Red()) ++inked;
+    EXPECT_GT(inked, 100);
+    EXPECT_EQ(Pane(1), "");  // the zoom pane is not touched
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "ui/MainDialogBar.h"
+
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/docview.h>
+#include <wx/frame.h>
+#include <wx/slider.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+#include "ui/ColorButton.h"
+#include "res/CommandIds.h"
+#include "ui/ImageTextButton.h"
+#include "ui/PanelEvents.h"
+#include "res/UiTexts.h"
+#include "ui/ZoomRates.h"
+
+wxBEGIN_EVENT_TABLE(CMainDialogBar, wxPanel)
+    EVT_CHAR_HOOK(CMainDialogBar::OnCharHook)
+    EVT_COMMAND_SCROLL_CHANGED(IDC_LINE_STRONG, CMainDialogBar::OnSliderChanged)
+    EVT_COMMAND_SCROLL_CHANGED(IDC_LINE_REMOVE, CMainDialogBar::OnSliderChanged)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+wxString U(const char* s) { return wxString::FromUTF8(s); }
+
+}  // namespace
+
+bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
+    if (!wxPanel::Create(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)) return false;
+    auto at = [this](int x, int y) { return wxDLG_UNIT(this, wxPoint(x, y)); };
+    auto size = [this](int w, int h) { return wxDLG_UNIT(this, wxSize(w, h)); };
+
+    m_btnOpen = new CImageTextButton(this, ID_FILE_OPEN, U("元絵を開く..."), at(6, 6), size(84, 18));
+    m_btnMake = new CImageTextButton(this, ID_MAKE_SKETCH, U("下絵を作成"), at(6, 30), size(84, 18));
+    new wxStaticBox(this, IDC_GROUP_OPTIONS, U("作成オプション"), at(6, 54), size(84, 144));
+    new wxStaticText(this, IDC_LABEL_STRONG, U("線の濃さ"), at(12, 66), size(42, 8));
+    m_sliderLineStrong = new wxSlider(this, IDC_LINE_STRONG, 3, 1, 11, at(12, 75), size(72, 24),
+                                      wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+    new wxStaticText(this, IDC_LABEL_REMOVE, U("薄い線を除去"), at(12, 102), size(54, 8));
+    m_sliderLineRemove = new wxSlider(this, IDC_LINE_REMOVE, 0, 0, 10, at(12, 111), size(72, 24),
+                                      wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+    m_checkDenoise = new wxCheckBox(this, IDC_DENOISE, U("ノイズを除去\n（写真向け）"), at(12, 138), size(60, 18));
+    m_btnLineColor = new CColorButton(this, IDC_LINE_COLOR, U("線の色..."), at(12, 159), size(72, 14));
+    m_btnFrameColor = new CColorButton(this, IDC_FRAME_COLOR, U("枠の色..."), at(12, 177), size(72, 14));
+    new wxStaticText(this, IDC_LABEL_RATE, U("表示倍率"), at(6, 207), size(35, 8));
+    wxArrayString items;
+    for (std::uint32_t rate : ZoomRates)
+        items.Add(rate != 0 ? wxString::Format("%u%%", rate / 10) : U(kZoomFitText));
+    m_comboViewRate = new wxChoice(this, IDC_VIEW_RATE, at(42, 204), wxDefaultSize, items);
+    // Native drop-down lists have a fixed height; keep it centred on its row.
+    {
+        const wxSize best = m_comboViewRate->GetBestSize();
+        const wxPoint row = at(42, 204);
+        const int rowHeight = size(0, 12).y;
+        m_comboViewRate->SetSize(row.x, row.y + (rowHeight - best.y) / 2, size(48, 0).x, best.y);
+    }
+    m_btnToggle = new CImageTextButton(this, ID_TOGGLE_DISPLAY, U("元絵/下絵切替"), at(6, 223), size(84, 18));
+    m_btnViewer = new CImageTextButton(this, ID_VIEWER, U("外部表示/印刷"), at(6, 247), size(84, 18));
+    m_btnSave = new CImageTextButton(this, ID_FILE_SAVE, U("下絵を保存..."), at(6, 271), size(84, 18));
+
+    m_btnOpen->LoadIconImages(133);
+    m_btnMake->LoadIconImages(132);
+    m_btnToggle->LoadIconImages(134);
+    m_btnViewer->LoadIconImages(135);
+    m_btnSave->LoadIconImages(136);
+
+    for (wxWindow* child : GetChildren()) AttachHelp(child);
+
+    const wxSize total = size(kDialogBarWidthDlu, kDialogBarHeightDlu);
+    SetMinSize(total);
+    SetSize(total);
+    return true;
+}
+
+void CMainDialogBar::AttachHelp(wxWindow* control) {
+    const CommandText* text = FindCommandText(control->GetId());
+    if (text == nullptr) return;
+    if (*text->toolTip != '\0') control->SetToolTip(U(text->toolTip));
+    const wxString prompt = U(text->prompt);
+    // Fly-by help: the prompt in status pane 0 while the mouse is over the control.
+    control->Bind(wxEVT_ENTER_WINDOW, [this, prompt](wxMouseEvent& e) {
+        if (auto* frame = wxDynamicCast(GetParent(), wxFrame)) frame->SetStatusText(prompt, 0);
+        e.Skip();
+    });
+    control->Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& e) {
+        if (auto* frame = wxDynamicCast(GetParent(), wxFrame)) frame->SetStatusText(U(kIdleStatusText), 0);
+        e.Skip();
+    });
+}
+
+void CMainDialogBar::SelectViewRate(std::uint32_t rate) { m_comboViewRate->SetSelection(ZoomItemForRate(rate)); }
+
+namespace {
+
+bool IsTabStop(wxWindow* w) { return w->IsFocusable() || w->CanAcceptFocusFromKeyboard(); }
+
+}  // namespace
+
+void CMainDialogBar::FocusEdgeControl(bool first) {
+    const wxWindowList& children = GetChildren();
+    if (first) {
+        for (wxWindow* w : children)
+            if (IsTabStop(w) && w->IsEnabled()) {
+                w->SetFocus();
+                return;
+            }
+    } else {
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            if (IsTabStop(*it) && (*it)->IsEnabled()) {
+                (*it)->SetFocus();
+                return;
+            }
+    }
+}
+
+void CMainDialogBar::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() != WXK_TAB) {
+        event.Skip();
+        return;
+    }
+    wxWindow* focus = FindFocus();
+    if (focus == nullptr || focus->GetParent() != this) {
+        event.Skip();
+        return;
+    }
+    // Past either end of the panel the focus goes back to the view.
+    const bool backward = event.ShiftDown();
+    const wxWindowList& children = GetChildren();
+    wxWindowList::compatibility_iterator node = children.Find(focus);
+    bool found = false;
+    for (node = backward ? node->GetPrevious() : node->GetNext(); node;
+         node = backward ? node->GetPrevious() : node->GetNext())
+        if (IsTabStop(node->GetData()) && node->GetData()->IsEnabled()) {
+            found = true;
+            break;
+        }
+    if (found) {
+        event.Skip();
+        return;
+    }
+    wxCommandEvent back(EVT_VELMOR_FOCUS_VIEW, GetId());
+    back.SetEventObject(this);
+    ProcessWindowEvent(back);
+}
+
+void CMainDialogBar::OnSliderChanged(wxScrollEvent& event) {
+    // Only the end of a change regenerates: one sketch per released drag, click or key.
+    wxCommandEvent regenerate(EVT_VELMOR_SKETCH_PARAMETER_CHANGED, event.GetId());
+    regenerate.SetEventObject(this);
+    ProcessWindowEvent(regenerate);
+    event.Skip();
+}

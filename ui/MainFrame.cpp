@@ -1,0 +1,271 @@
+#include "ui/MainFrame.h"
+
+#include <wx/accel.h>
+#include <wx/dcclient.h>
+#include <wx/msgdlg.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/sizer.h>
+#include <wx/slider.h>
+#include <wx/statusbr.h>
+
+#include "ui/ColorButton.h"
+#include "ui/CommandIcons.h"
+#include "res/CommandIds.h"
+#include "ui/MainDialogBar.h"
+#include "ui/PanelEvents.h"
+#include "ui/PanelSettings.h"
+#include "ui/SettingsStore.h"
+#include "res/UiTexts.h"
+#include "ui/ZoomRates.h"
+
+wxIMPLEMENT_DYNAMIC_CLASS(CMainFrame, wxDocParentFrame);
+
+wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
+    EVT_MENU(ID_DLGBAR_LEFT_RIGHT, CMainFrame::OnDlgBarLeftRight)
+    EVT_MENU(ID_APP_EXIT, CMainFrame::OnExit)
+    EVT_MENU_RANGE(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, CMainFrame::OnRecentFile)
+    EVT_MENU_OPEN(CMainFrame::OnMenuOpen)
+    EVT_MENU_CLOSE(CMainFrame::OnMenuClose)
+    EVT_MENU_HIGHLIGHT_ALL(CMainFrame::OnMenuHighlight)
+    EVT_CLOSE(CMainFrame::OnClose)
+    EVT_QUERY_END_SESSION(CMainFrame::OnQueryEndSession)
+    EVT_COMMAND(wxID_ANY, EVT_VELMOR_FOCUS_VIEW, CMainFrame::OnFocusView)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+wxString U(const char* s) { return wxString::FromUTF8(s); }
+
+wxMenuItem* AddItem(wxMenu* menu, int id, const char* text, const char* shortcut = nullptr) {
+    wxString label = U(text);
+    if (shortcut != nullptr) label += "\t" + wxString(shortcut);
+    const CommandText* help = FindCommandText(id);
+    auto* item = new wxMenuItem(menu, id, label, help != nullptr ? U(help->prompt) : wxString());
+    if (const auto icon = MenuIconFor(PublicId(id))) item->SetBitmap(CommandIcon(*icon));
+    return menu->Append(item);
+}
+
+std::int32_t Signed(std::uint32_t v) { return static_cast<std::int32_t>(v); }
+
+}  // namespace
+
+bool CMainFrame::Create(wxDocManager* manager) {
+    // Placement as stored; the system places a window whose values are unset.
+    const std::uint32_t left = ReadSettingInt(kSectionApp, "WinLeft", kUseDefaultPosition);
+    const std::uint32_t top = ReadSettingInt(kSectionApp, "WinTop", kUseDefaultPosition);
+    const std::uint32_t width = ReadSettingInt(kSectionApp, "WinWidth", kUseDefaultPosition);
+    const std::uint32_t height = ReadSettingInt(kSectionApp, "WinHeight", kUseDefaultPosition);
+    const wxPoint pos = left == kUseDefaultPosition || top == kUseDefaultPosition ? wxDefaultPosition
+                                                                                   : wxPoint(Signed(left), Signed(top));
+    const wxSize size = width == kUseDefaultPosition || height == kUseDefaultPosition || Signed(width) <= 0 ||
+                                Signed(height) <= 0
+                            ? wxSize(900, 700)
+                            : wxSize(Signed(width), Signed(height));
+    if (!wxDocParentFrame::Create(manager, nullptr, wxID_ANY, U(kAppTitle), pos, size)) return false;
+    m_restoredRect = GetRect();
+
+    BuildMenuBar();
+
+    m_wndStatusBar = CreateStatusBar(3);
+    if (m_wndStatusBar == nullptr) {
+        wxMessageBox(U(kMsgStatusBarFailed), U(kAppTitle), wxOK | wxICON_EXCLAMATION);
+        return false;
+    }
+    {
+        wxClientDC dc(m_wndStatusBar);
+        dc.SetFont(m_wndStatusBar->GetFont());
+        const int margin = dc.GetTextExtent("0").x * 2;
+        const int widths[3] = {-1, dc.GetTextExtent("999999%").x + margin,
+                               dc.GetTextExtent(U("99999 × 99999")).x + margin};
+        m_wndStatusBar->SetStatusWidths(3, widths);
+    }
+    SetStatusText(U(kIdleStatusText), 0);
+    SetStatusText(wxString(), 1);
+    SetStatusText(wxString(), 2);
+
+    m_bPanelRight = ReadSettingInt(kSectionApp, "DlgRight", 1) != 0;
+    m_wndDlgBar = new CMainDialogBar();
+    if (!m_wndDlgBar->Create(this, wxID_ANY)) {
+        wxMessageBox(U(kMsgDialogBarFailed), U(kAppTitle), wxOK | wxICON_EXCLAMATION);
+        return false;
+    }
+    LoadPanelSettings();
+
+    wxAcceleratorEntry keys[] = {
+        {wxACCEL_CTRL, 'C', ID_EDIT_COPY},   {wxACCEL_CTRL, WXK_INSERT, ID_EDIT_COPY},
+        {wxACCEL_CTRL, 'V', ID_EDIT_PASTE},  {wxACCEL_SHIFT, WXK_INSERT, ID_EDIT_PASTE},
+        {wxACCEL_CTRL, 'O', ID_FILE_OPEN},   {wxACCEL_CTRL, 'S', ID_FILE_SAVE},
+        {wxACCEL_NORMAL, WXK_F1, ID_HELP},   {wxACCEL_NORMAL, WXK_F5, ID_MAKE_SKETCH},
+    };
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+
+    Bind(wxEVT_MOVE, &CMainFrame::OnMoveOrSize, this);
+    Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
+    Relayout();
+    return true;
+}
+
+void CMainFrame::BuildMenuBar() {
+    auto* file = new wxMenu;
+    AddItem(file, ID_FILE_OPEN, "元絵を開く(&O)...", "Ctrl+O");
+    AddItem(file, ID_FILE_SAVE, "下絵を保存(&S)...", "Ctrl+S");
+    file->AppendSeparator();
+    file->AppendSeparator();
+    AddItem(file, ID_APP_EXIT, "アプリケーションの終了(&X)");
+    m_fileMenu = file;
+    RefreshRecentFileItems(file);
+
+    auto* edit = new wxMenu;
+    AddItem(edit, ID_MAKE_SKETCH, "下絵を作成(&M)", "F5");
+    edit->AppendSeparator();
+    AddItem(edit, ID_EDIT_PASTE, "元絵として貼り付け(&P)", "Ctrl+V");
+    AddItem(edit, ID_EDIT_COPY, "元絵/下絵をコピー(&C)", "Ctrl+C");
+
+    auto* view = new wxMenu;
+    AddItem(view, ID_TOGGLE_DISPLAY, "元絵/下絵 表示切り替え(&E)");
+    AddItem(view, ID_VIEWER, "外部ビューアで表示/印刷(&V)");
+    AddItem(view, ID_DLGBAR_LEFT_RIGHT, "ダイアログバー 左右切り替え");
+    view->AppendSeparator();
+    AddItem(view, ID_OPTIONS, "オプション(&O)...");
+
+    auto* help = new wxMenu;
+    AddItem(help, ID_HELP, "ヘルプ(&H)", "F1");
+    AddItem(help, ID_APP_ABOUT, "バージョン情報(&A)...");
+
+    auto* bar = new wxMenuBar;
+    bar->Append(file, U("ファイル(&F)"));
+    bar->Append(edit, U("編集(&E)"));
+    bar->Append(view, U("表示(&V)"));
+    bar->Append(help, U("ヘルプ(&H)"));
+    SetMenuBar(bar);
+}
+
+void CMainFrame::RefreshRecentFileItems(wxMenu* file) {
+    // The recent files stand between the two separators after Save.
+    for (int id = ID_FILE_MRU_FIRST; id <= ID_FILE_MRU_LAST; ++id)
+        if (wxMenuItem* item = file->FindChildItem(id)) file->Destroy(item);
+    wxFileHistory* history = m_docManager != nullptr ? m_docManager->GetFileHistory() : nullptr;
+    const size_t count = history != nullptr ? std::min<size_t>(history->GetCount(), 8) : 0;
+    const wxString prompt = U(FindCommandText(ID_FILE_MRU_FIRST)->prompt);
+    if (count == 0) {
+        file->Insert(3, ID_FILE_MRU_FIRST, U("最近使ったファイル"), prompt)->Enable(false);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        wxString path = history->GetHistoryFile(i);
+        path.Replace("&", "&&");
+        file->Insert(3 + i, ID_FILE_MRU_FIRST + static_cast<int>(i), wxString::Format("&%d %s", int(i + 1), path),
+                     prompt);
+    }
+}
+
+void CMainFrame::LoadPanelSettings() {
+    const PanelSettings s = PanelSettingsFromStore(
+        ReadSettingInt(kSectionSettings, "LineStrong", 3), ReadSettingInt(kSectionSettings, "LineRemove", 0),
+        ReadSettingInt(kSectionSettings, "Denoise", 0), ReadSettingInt(kSectionSettings, "LineColor", 0x800000),
+        ReadSettingInt(kSectionSettings, "FrameColor", 0xFFFFFF), ReadSettingInt(kSectionSettings, "ViewRate", 1000));
+    m_wndDlgBar->m_sliderLineStrong->SetValue(s.lineStrong);
+    m_wndDlgBar->m_sliderLineRemove->SetValue(s.lineRemove);
+    m_wndDlgBar->DenoiseBox()->SetValue(s.denoise);
+    m_wndDlgBar->m_btnLineColor->m_color = s.lineColor;
+    m_wndDlgBar->m_btnFrameColor->m_color = s.frameColor;
+    m_wndDlgBar->SelectViewRate(s.viewRate);
+}
+
+void CMainFrame::SetViewWindow(wxWindow* view) {
+    m_viewWindow = view;
+    Relayout();
+}
+
+void CMainFrame::Relayout() {
+    SetSizer(nullptr, true);
+    auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+    if (!m_bPanelRight && m_wndDlgBar != nullptr) sizer->Add(m_wndDlgBar, 0, wxEXPAND);
+    if (m_viewWindow != nullptr) sizer->Add(m_viewWindow, 1, wxEXPAND);
+    if (m_bPanelRight && m_wndDlgBar != nullptr) sizer->Add(m_wndDlgBar, 0, wxEXPAND);
+    SetSizer(sizer, false);
+    Layout();
+}
+
+void CMainFrame::OnDlgBarLeftRight(wxCommandEvent&) {
+    // The tool tips and prompts stay with the controls on either side.
+    m_bPanelRight = !m_bPanelRight;
+    Relayout();
+}
+
+void CMainFrame::OnMoveOrSize(wxEvent& event) {
+    if (!IsMaximized() && !IsIconized() && !IsFullScreen()) m_restoredRect = GetRect();
+    event.Skip();
+}
+
+void CMainFrame::SaveSettings() {
+    PanelSettings s;
+    s.lineStrong = m_wndDlgBar->m_sliderLineStrong->GetValue();
+    s.lineRemove = m_wndDlgBar->m_sliderLineRemove->GetValue();
+    s.denoise = m_wndDlgBar->DenoiseBox()->GetValue();
+    s.lineColor = m_wndDlgBar->m_btnLineColor->m_color;
+    s.frameColor = m_wndDlgBar->m_btnFrameColor->m_color;
+    s.viewRate = RateForZoomItem(m_wndDlgBar->m_comboViewRate->GetSelection());
+    const StoredPanelSettings stored = PanelSettingsToStore(s);
+    WriteSettingInt(kSectionSettings, "LineStrong", stored.lineStrong);
+    WriteSettingInt(kSectionSettings, "LineRemove", stored.lineRemove);
+    WriteSettingInt(kSectionSettings, "Denoise", stored.denoise);
+    WriteSettingInt(kSectionSettings, "LineColor", stored.lineColor);
+    WriteSettingInt(kSectionSettings, "FrameColor", stored.frameColor);
+    WriteSettingInt(kSectionSettings, "ViewRate", stored.viewRate);
+
+    // The restored rectangle, also when the window is maximised or minimised.
+    const wxRect r = m_restoredRect;
+    WriteSettingInt(kSectionApp, "WinLeft", static_cast<std::uint32_t>(r.x));
+    WriteSettingInt(kSectionApp, "WinTop", static_cast<std::uint32_t>(r.y));
+    WriteSettingInt(kSectionApp, "WinWidth", static_cast<std::uint32_t>(r.width));
+    WriteSettingInt(kSectionApp, "WinHeight", static_cast<std::uint32_t>(r.height));
+    WriteSettingInt(kSectionApp, "WinZoom", IsMaximized() && !IsIconized() ? 1 : 0);
+    WriteSettingInt(kSectionApp, "DlgRight", m_bPanelRight ? 1 : 0);
+    FlushSettings();
+
+    for (const wxString& path : m_mapTempFiles) wxRemoveFile(path);
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    SaveSettings();
+    event.Skip();  // the document/view framework closes the document and the window
+}
+
+void CMainFrame::OnQueryEndSession(wxCloseEvent& event) {
+    SaveSettings();
+    event.Skip();
+}
+
+void CMainFrame::OnExit(wxCommandEvent&) { Close(); }
+
+void CMainFrame::OnRecentFile(wxCommandEvent& event) {
+    wxFileHistory* history = m_docManager->GetFileHistory();
+    const size_t n = static_cast<size_t>(event.GetId() - ID_FILE_MRU_FIRST);
+    if (history == nullptr || n >= history->GetCount()) return;
+    const wxString path = history->GetHistoryFile(n);
+    if (m_docManager->CreateDocument(path, wxDOC_SILENT) == nullptr && !wxFileName::FileExists(path))
+        history->RemoveFileFromHistory(n);
+}
+
+void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
+    if (event.GetMenu() == m_fileMenu) RefreshRecentFileItems(m_fileMenu);
+    event.Skip();
+}
+
+void CMainFrame::OnMenuHighlight(wxMenuEvent& event) {
+    const CommandText* text = FindCommandText(event.GetMenuId());
+    SetStatusText(text != nullptr ? U(text->prompt) : wxString(), 0);
+}
+
+void CMainFrame::OnMenuClose(wxMenuEvent& event) {
+    SetStatusText(U(kIdleStatusText), 0);
+    event.Skip();
+}
+
+void CMainFrame::OnFocusView(wxCommandEvent&) {
+    if (m_viewWindow != nullptr) m_viewWindow->SetFocus();
+}

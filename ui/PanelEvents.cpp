@@ -1,0 +1,4 @@
+#include "ui/PanelEvents.h"
+
+wxDEFINE_EVENT(EVT_VELMOR_FOCUS_VIEW, wxCommandEvent);
+wxDEFINE_EVENT(EVT_VELMOR_SKETCH_PARAMETER_CHANGED, wxCommandEvent);
