@@ -10,8 +10,11 @@
 bool RenderRegion(imaging::Picture& picture, std::uint32_t scaledWidth, std::uint32_t scaledHeight,
                   const wxRect& region, const wxColour& background, wxImage* out) {
     if (region.IsEmpty()) return false;
+    // The picture's own rows when the scaler reads them directly: no whole-picture conversion.
+    const imaging::PixelFormat format =
+        picture.Format() == imaging::PixelFormat24bppRGB ? imaging::PixelFormat24bppRGB : imaging::PixelFormat32bppARGB;
     CBitmapLock lock;
-    if (lock.Lock(&picture, true, false, imaging::PixelFormat32bppARGB) != 0) return false;
+    if (lock.Lock(&picture, true, false, format) != 0) return false;
 
     const std::size_t stride = 4 * static_cast<std::size_t>(region.width);
     std::unique_ptr<std::uint8_t[]> bgra(new (std::nothrow) std::uint8_t[stride * region.height]);
@@ -20,7 +23,7 @@ bool RenderRegion(imaging::Picture& picture, std::uint32_t scaledWidth, std::uin
     if (imaging::ResampleRegion(lock.FirstRow(), lock.data.stride, static_cast<int>(lock.data.width),
                                 static_cast<int>(lock.data.height), static_cast<int>(scaledWidth),
                                 static_cast<int>(scaledHeight), r, bgra.get(),
-                                static_cast<std::ptrdiff_t>(stride)) != imaging::Ok)
+                                static_cast<std::ptrdiff_t>(stride), format) != imaging::Ok)
         return false;
 
     // Transparent pixels show the window colour.
