@@ -1,6 +1,10 @@
 #include "app/VelmorApp.h"
 
 #include <wx/cmdline.h>
+#include <wx/filename.h>
+#include <wx/fs_arc.h>
+#include <wx/html/helpctrl.h>
+#include <wx/stdpaths.h>
 #include <wx/docview.h>
 #include <wx/filehistory.h>
 #include <wx/intl.h>
@@ -26,13 +30,33 @@ wxBEGIN_EVENT_TABLE(CVelmorApp, wxApp)
     EVT_UPDATE_UI(ID_OPTIONS, CVelmorApp::OnUpdateUnavailable)
     EVT_UPDATE_UI(ID_APP_ABOUT, CVelmorApp::OnUpdateUnavailable)
     EVT_UPDATE_UI(ID_FILE_SAVE, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_HELP, CVelmorApp::OnUpdateUnavailable)
+    EVT_MENU(ID_HELP, CVelmorApp::OnHelp)
     EVT_UPDATE_UI(ID_FILE_OPEN, CVelmorApp::OnUpdateUnavailable)
     EVT_UPDATE_UI(ID_MAKE_SKETCH, CVelmorApp::OnUpdateUnavailable)
     EVT_UPDATE_UI(ID_TOGGLE_DISPLAY, CVelmorApp::OnUpdateUnavailable)
 wxEND_EVENT_TABLE()
 
 CVelmorApp::CVelmorApp() = default;
+
+void CVelmorApp::OnHelp(wxCommandEvent&) {
+    // The help book sits beside the program, named after it.
+    wxFileName book(wxStandardPaths::Get().GetExecutablePath());
+    book.SetExt("htb");
+    if (!m_help) {
+        if (!book.FileExists()) {
+            ShowUserMessage(book.GetFullPath());
+            return;
+        }
+        wxFileSystem::AddHandler(new wxArchiveFSHandler);
+        m_help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE, GetTopWindow());
+        if (!m_help->AddBook(book)) {
+            m_help.reset();
+            ShowUserMessage(book.GetFullPath());
+            return;
+        }
+    }
+    m_help->DisplayContents();
+}
 
 // Commands whose handlers arrive with later work stay disabled until then.
 void CVelmorApp::OnUpdateUnavailable(wxUpdateUIEvent& event) { event.Enable(false); }
@@ -74,6 +98,7 @@ bool CVelmorApp::OnInit() {
 }
 
 int CVelmorApp::OnExit() {
+    m_help.reset();
     if (m_docManager != nullptr) {
         if (wxFileHistory* history = m_docManager->GetFileHistory()) SaveRecentFiles(*history);
         FlushSettings();

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <wx/app.h>
+#include <wx/html/helpctrl.h>
 
 class CVelmorDocManager;
 class CMessageBoxSink;
@@ -22,9 +23,11 @@ public:
 
 private:
     void OnUpdateUnavailable(wxUpdateUIEvent& event);
+    void OnHelp(wxCommandEvent& event);
 
     CVelmorDocManager* m_docManager = nullptr;
     std::unique_ptr<CMessageBoxSink> m_messageSink;
+    std::unique_ptr<wxHtmlHelpController> m_help;
     wxString m_startPicture;
 
     wxDECLARE_EVENT_TABLE();
