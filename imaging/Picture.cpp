@@ -24,6 +24,8 @@ bool SizeAllowed(int width, int height) {
 
 }  // namespace
 
+void Picture::FreeDeleter::operator()(std::uint8_t* p) const noexcept { std::free(p); }
+
 Picture Picture::Failed(Status why) {
     Picture p;
     p.last_ = why;
@@ -46,12 +48,12 @@ Picture::Picture(int width, int height, PixelFormat format) {
         last_ = OutOfMemory;
         return;
     }
-    owned_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]);
+    // calloc: large blocks come zeroed from the system, with no pass over them.
+    owned_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
     if (!owned_) {
         last_ = OutOfMemory;
         return;
     }
-    std::memset(owned_.get(), 0, static_cast<std::size_t>(bytes));
     width_ = static_cast<std::uint32_t>(width);
     height_ = static_cast<std::uint32_t>(height);
     format_ = format;

@@ -96,7 +96,10 @@ private:
     PixelFormat format_ = PixelFormatUndefined;
     std::int32_t stride_ = 0;
     std::uint8_t* top_ = nullptr;            // address of row 0
-    std::unique_ptr<std::uint8_t[]> owned_;  // when the layer owns the pixels
+    struct FreeDeleter {
+        void operator()(std::uint8_t* p) const noexcept;
+    };
+    std::unique_ptr<std::uint8_t[], FreeDeleter> owned_;  // when the layer owns the pixels
     std::vector<Argb> palette_;
     Status last_ = Ok;
 

@@ -64,6 +64,11 @@ Status WritePng(const PngJob& job, PngSink* sink) {
         return sink->outOfMemory ? OutOfMemory : GenericError;
     }
     png_set_write_fn(png, sink, WriteBytes, Flush);
+    // Level 3 with the Sub filter: about three times faster than zlib's
+    // default level with adaptive filtering, at a similar size for sketches
+    // and photographs. Palette rows compress best unfiltered.
+    png_set_compression_level(png, 3);
+    png_set_filter(png, 0, job.palette.empty() ? PNG_FILTER_SUB : PNG_FILTER_NONE);
     png_set_IHDR(png, info, job.width, job.height, job.bitDepth, job.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!job.palette.empty())
