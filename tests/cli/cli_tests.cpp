@@ -15,6 +15,7 @@
 #include "cli/CliOptions.h"
 #include "cli/SketchFile.h"
 #include "engine/BitmapLock.h"
+#include "imageio/FindEncoder.h"
 #include "imaging/Decode.h"
 #include "imaging/Encoders.h"
 #include "tests/reference/SketchReference.h"
@@ -110,15 +111,10 @@ imaging::Picture MakeInput(int w, int h) {
 }
 
 imaging::Clsid EncoderFor(const char* mime) {
-    std::uint32_t n = 0, size = 0;
-    imaging::GetImageEncodersSize(&n, &size);
-    std::vector<std::uint64_t> buf((size + 7) / 8);
-    auto* info = reinterpret_cast<imaging::ImageCodecInfo*>(buf.data());
-    imaging::GetImageEncoders(n, size, info);
-    for (std::uint32_t i = 0; i < n; ++i)
-        if (std::string(info[i].mimeType) == mime) return info[i].clsid;
-    ADD_FAILURE() << "no encoder " << mime;
-    return {};
+    imaging::Clsid clsid;
+    std::string error;
+    EXPECT_GE(FindEncoderByMimeType(mime, &clsid, &error), 0) << mime << ": " << error;
+    return clsid;
 }
 
 struct TempDir {

@@ -30,6 +30,7 @@
 #include "document/UserMessage.h"
 #include "document/VelmorDoc.h"
 #include "engine/BitmapLock.h"
+#include "imageio/FindEncoder.h"
 #include "imaging/Encoders.h"
 #include "res/CommandIds.h"
 #include "res/UiTexts.h"
@@ -61,13 +62,10 @@ void WritePicture(const fs::path& path, int w, int h, bool transparent) {
             px[3] = transparent && x == 0 && y == 0 ? 128 : 255;
         }
     lock.Unlock();
-    std::uint32_t n = 0, size = 0;
-    imaging::GetImageEncodersSize(&n, &size);
-    std::vector<std::uint64_t> buf((size + 7) / 8);
-    auto* info = reinterpret_cast<imaging::ImageCodecInfo*>(buf.data());
-    imaging::GetImageEncoders(n, size, info);
-    for (std::uint32_t i = 0; i < n; ++i)
-        if (std::string(info[i].mimeType) == "image/png") imaging::SaveImageToFile(p, path, info[i].clsid);
+    imaging::Clsid png;
+    std::string error;
+    ASSERT_GE(FindEncoderByMimeType("image/png", &png, &error), 0) << error;
+    ASSERT_EQ(imaging::SaveImageToFile(p, path, png), imaging::Ok);
 }
 
 class MainWindow : public testing::Test {
