@@ -66,6 +66,8 @@ SketchOutcome SketchFile(const std::string& input, const std::string& output, co
         }
         original = CopyBitmap(decoded);
     }
+    if (original->LastStatus() == OutOfMemory)
+        return {false, std::string(kSketchFailed) + " " + GraphicsStatusText(OutOfMemory)};
     if (original->Type() != ImageTypeBitmap) return {false, kUnsupportedData};
 
     const int w = static_cast<int>(original->Width());

@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -13,6 +15,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/SketchFile.h"
+#include "imaging/DecodeLimits.h"
 
 namespace {
 
@@ -77,12 +80,25 @@ int main(int argc, char** argv) {
     }
 
     InstallSketchMessageSink();
+    // Paths compare as the files they name ("a.png" and "./a.png" are one).
+    auto fileKey = [](const std::string& path) {
+        std::error_code ec;
+        const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+        return ec ? path : p.string();
+    };
+    std::set<std::string> inputFiles;
+    for (const std::string& input : o.inputs) inputFiles.insert(fileKey(input));
+
     std::vector<Job> jobs;
     std::map<std::string, std::string> claimed;  // output -> the input that writes it
     for (const std::string& input : o.inputs) {
         Job job{input, o.output.empty() ? OutputPathFor(input, o.outputDir, o.type) : o.output, {}};
-        auto [it, fresh] = claimed.emplace(job.output, input);
-        if (!fresh) job.failure = "same output " + job.output + " as " + it->second;
+        const std::string key = fileKey(job.output);
+        auto [it, fresh] = claimed.emplace(key, input);
+        if (!fresh)
+            job.failure = "same output " + job.output + " as " + it->second;
+        else if (inputFiles.count(key) != 0)
+            job.failure = "output " + job.output + " is one of the inputs";
         jobs.push_back(std::move(job));
     }
 
@@ -90,6 +106,8 @@ int main(int argc, char** argv) {
     if (workers == 0) workers = 1;
     if (workers > jobs.size()) workers = static_cast<unsigned>(jobs.size());
 
+    // Each job may hold a picture's whole working set at once.
+    imaging::SetConcurrentPictures(workers);
     Progress progress(jobs.size(), jobs.size() > 1 && isatty(STDERR_FILENO));
     std::atomic<std::size_t> next{0};
     std::atomic<bool> anyFailed{false};

@@ -32,7 +32,8 @@ struct Channel {
     }
     std::uint8_t Get(std::uint32_t px, std::uint8_t absent) const {
         if (!mask) return absent;
-        return static_cast<std::uint8_t>(((px & mask) >> shift) * 255 / max);
+        // 64-bit: a mask of 25 bits or more overflows 32 bits when scaled.
+        return static_cast<std::uint8_t>(std::uint64_t{(px & mask) >> shift} * 255 / max);
     }
 };
 
@@ -217,6 +218,11 @@ Picture DecodeBmp(Bytes file) {
     // Rows are stored whole: a file holding under 1/64 of them is a header
     // claiming a picture it does not have.
     if (!rle && (file.size - h.pixelsAt) < stride * static_cast<std::uint64_t>(h.height) / 64)
+        return Picture::Failed(UnknownImageFormat);
+    // A run codes at most 255 pixels in two bytes and a blank row needs a few
+    // runs; a file a thousand times smaller than its picture is no picture.
+    if (rle && (file.size - h.pixelsAt) <
+                   static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height) / 1024)
         return Picture::Failed(UnknownImageFormat);
     Canvas canvas;
     if (const Status s = canvas.Allocate(static_cast<std::uint64_t>(h.width), static_cast<std::uint64_t>(h.height),

@@ -13,8 +13,13 @@ namespace imaging {
 inline constexpr std::uint64_t kWorkingSetBytesPerPixel = 8 + 4 + 3 + 1 + 4 + 3;
 
 // The pixel limit: 2^28, or less where the memory the process may use
-// (physical memory, address-space limit) cannot hold the working set.
+// (physical memory, address-space and data limits, the control group's
+// limit) cannot hold the working set.
 std::uint64_t MaxDecodePixels();
+
+// The memory is shared by `count` pictures worked on at once (parallel jobs):
+// each may use a `count`-th of it. 1 by default.
+void SetConcurrentPictures(unsigned count);
 
 // True when a width x height picture is within MaxDecodePixels().
 bool DecodeSizeAllowed(std::uint64_t width, std::uint64_t height);

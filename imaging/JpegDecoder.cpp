@@ -34,6 +34,7 @@ struct JpegJob {
     bool sourceDry = false;  // the decoder asked for bytes past the end
     int maxScans = 20;
     int orientation = 1;
+    std::uint64_t rowsRead = 0;  // rows decoded from data the file holds
 };
 
 struct JpegError {
@@ -134,7 +135,10 @@ void ReadJpeg(j_decompress_ptr cinfo, JpegJob* job) {
         // A single-scan file decodes as it reads: rows from past the end are
         // not the picture, so they stay blank. A progressive one keeps the
         // coarse picture its early scans gave.
-        if (job->sourceDry && !multiScan) std::fill_n(row, rowBytes, 0xFF);
+        if (job->sourceDry && !multiScan)
+            std::fill_n(row, rowBytes, 0xFF);
+        else if (!job->sourceDry || cinfo->input_scan_number > 1)
+            ++job->rowsRead;
     }
 }
 
@@ -176,6 +180,8 @@ Picture DecodeJpeg(Bytes file) {
     job.palette = &palette;
     RunJpeg(&job);
     if (!canvas.Allocated()) return Picture::Failed(job.status == Ok ? UnknownImageFormat : job.status);
+    // Not one row of pixels: there is no picture to show, only blank paper.
+    if (job.rowsRead == 0) return Picture::Failed(UnknownImageFormat);
     return ApplyOrientation(canvas.Finish(), job.orientation);
 }
 

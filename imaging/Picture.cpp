@@ -143,7 +143,9 @@ Status Picture::LockBits(const Rect* rect, std::uint32_t flags, PixelFormat form
     }
     if (format != format_ && (mode & ImageLockModeWrite) && IsIndexed(format_)) return Fail(NotImplemented);
 
-    const bool direct = format == format_ && (BitsPerPixel(format) % 8 == 0 || r.x == 0);
+    // Rows of 1- and 4-bit pixels can only be handed out from a byte boundary.
+    if (format == format_ && BitsPerPixel(format) % 8 != 0 && r.x != 0) return Fail(InvalidParameter);
+    const bool direct = format == format_;
     if (direct) {
         data->width = static_cast<std::uint32_t>(r.width);
         data->height = static_cast<std::uint32_t>(r.height);

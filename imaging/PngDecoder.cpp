@@ -20,6 +20,7 @@ struct PngJob {
     std::vector<Argb>* palette = nullptr;  // owned by the caller
     Status status = UnknownImageFormat;
     PixelFormat opaqueFormat = PixelFormatUndefined;
+    std::uint64_t rowsRead = 0;  // rows the decoder delivered
 };
 
 void OnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -99,7 +100,10 @@ void ReadPng(png_structp png, png_infop info, PngJob* job) {
         return;
     }
     for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, job->canvas->Row(y), nullptr);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, job->canvas->Row(y), nullptr);
+            ++job->rowsRead;
+        }
 }
 
 void RunPng(PngJob* job) {
@@ -121,6 +125,8 @@ Picture DecodePng(Bytes file) {
     RunPng(&job);
     // A failure after the canvas was made leaves the rows recovered so far.
     if (!canvas.Allocated()) return Picture::Failed(job.status == Ok ? UnknownImageFormat : job.status);
+    // Not one row of pixels: there is no picture to show, only blank paper.
+    if (job.rowsRead == 0) return Picture::Failed(UnknownImageFormat);
     return canvas.Finish(job.opaqueFormat);
 }
 

@@ -41,8 +41,9 @@ void WriteBytes(png_structp png, png_bytep data, size_t length) {
         sink->out->insert(sink->out->end(), data, data + length);
     } catch (...) {
         sink->outOfMemory = true;
-        png_error(png, "out of memory");
     }
+    // Jump only once the exception is finished with: never out of a handler.
+    if (sink->outOfMemory) png_error(png, "out of memory");
 }
 
 void Flush(png_structp) {}

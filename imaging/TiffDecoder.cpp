@@ -109,7 +109,9 @@ bool DataPlausible(TIFF* tif, std::uint64_t fileSize, std::uint64_t pixels) {
         // None of these packs much more than a thousand bytes into one.
         return present >= needed / 4096;
     default:
-        return true;  // fax and newer codes pack whole blank rows into bits
+        // Fax and newer codes pack whole blank rows into bits; a code this
+        // build cannot decode yields no pixels at all.
+        return TIFFIsCODECConfigured(compression) != 0;
     }
 }
 
@@ -161,7 +163,10 @@ Picture DecodeTiff(Bytes file) {
     if (!raster) return Picture::Failed(OutOfMemory);
     // White and opaque where a damaged file delivers nothing.
     std::fill_n(raster.get(), pixels, 0xFFFFFFFFu);
-    TIFFRGBAImageGet(&image, raster.get(), width, height);  // partial on damage: keep it
+    // Partial on damage: keep what came. Nothing at all is no picture.
+    if (!TIFFRGBAImageGet(&image, raster.get(), width, height) &&
+        std::all_of(raster.get(), raster.get() + pixels, [](std::uint32_t v) { return v == 0xFFFFFFFFu; }))
+        return Picture::Failed(UnknownImageFormat);
 
     // The RGBA reader hands out premultiplied colour whatever the file holds.
     const bool premultiplied = alpha;

@@ -38,8 +38,8 @@ Picture DecodeWebp(Bytes file) {
     std::unique_ptr<WebPIDecoder, IDecoderDelete> decoder(WebPIDecode(nullptr, 0, &config));
     if (!decoder) return Picture::Failed(OutOfMemory);
     const VP8StatusCode status = WebPIUpdate(decoder.get(), file.data, file.size);
-    // Suspended: the file ended early; the rows decoded so far stay.
-    if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED) {
+    // Suspended or damaged: the rows decoded so far stay, if there are any.
+    if (status != VP8_STATUS_OK) {
         int lastRow = 0;
         if (!WebPIDecGetRGB(decoder.get(), &lastRow, nullptr, nullptr, nullptr) || lastRow == 0)
             return Picture::Failed(UnknownImageFormat);

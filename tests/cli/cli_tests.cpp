@@ -204,6 +204,13 @@ TEST(SketchTool, ExitStatusAndOutputsOfWholeRuns) {
     ASSERT_EQ(imaging::SaveImageToFile(input, twin, EncoderFor("image/bmp")), imaging::Ok);
     EXPECT_EQ(RunTool("-j 2 -d " + out + " " + good + " " + twin), 1);
     EXPECT_TRUE(fs::exists(out + "/good_shitae.png"));
+    // The same file named twice, and a sketch that would overwrite another input.
+    EXPECT_EQ(RunTool("-j 2 -d " + out + " " + good + " " + (dir.path / "." / "good.png").string()), 1);
+    const std::string sketchAsInput = (dir.path / "good_shitae.png").string();
+    ASSERT_EQ(imaging::SaveImageToFile(input, sketchAsInput, EncoderFor("image/png")), imaging::Ok);
+    const auto before = fs::last_write_time(sketchAsInput);
+    EXPECT_EQ(RunTool("-j 2 " + good + " " + sketchAsInput), 1);
+    EXPECT_EQ(fs::last_write_time(sketchAsInput), before);
 }
 
 }  // namespace

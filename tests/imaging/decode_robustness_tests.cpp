@@ -63,11 +63,12 @@ TEST(DecodeTruncated, MissingRowsAreWhite) {
         int whiteRow;     // a row that must be blank
         int keptRow;      // a row that must still show the pattern (-1: none)
         std::uint32_t keptColour;
+        bool noPixels = false;  // cut before the first row: no picture at all
     } cases[] = {
         {"bmp_24.bmp", 0.6, 0, 15, kBlue},
         {"bmp_8_topdown.bmp", 0.6, 15, 0, kRed},
-        {"png_rgb8.png", 0.5, 15, -1, 0},
-        {"jpeg_baseline.jpg", 0.4, 15, -1, 0},
+        {"png_rgb8.png", 0.5, 15, -1, 0, true},  // only the zlib header of the pixel data is left
+        {"jpeg_baseline.jpg", 0.4, 15, -1, 0, true},  // the one row of blocks never completes
         {"gif_quad.gif", 0.6, 15, -1, 0},  // giflib drops a cut data sub-block whole
     };
     for (const Case& c : cases) {
@@ -78,6 +79,10 @@ TEST(DecodeTruncated, MissingRowsAreWhite) {
         const auto keep = static_cast<std::ptrdiff_t>(start + (whole.size() - start) * c.keep);
         const Bytes cut(whole.begin(), whole.begin() + keep);
         Picture p = Decode(cut);
+        if (c.noPixels) {
+            EXPECT_EQ(p.LastStatus(), UnknownImageFormat);
+            continue;
+        }
         ASSERT_TRUE(p.IsValid()) << p.LastStatus();
         EXPECT_TRUE(RowIsWhite(p, c.whiteRow));
         if (c.keptRow >= 0) {
@@ -106,6 +111,10 @@ TEST(DecodeDamaged, BrokenHeadersAreUnknownFormat) {
         {"TIFF first IFD past the end", "tiff_rgb.tif", 4, {0xF0, 0xFF, 0xFF, 0x7F}},
         {"TIFF bad version", "tiff_rgb.tif", 2, {43, 1}},
         {"WebP chunk renamed", "webp_lossless.webp", 12, {'X', 'X', 'X', 'X'}},
+        // A header that reads well over data that yields not one pixel.
+        {"PNG pixel data rubbish", "png_rgb8.png", 43, std::vector<std::uint8_t>(28, 0xFF)},
+        {"TIFF compression no codec knows", "tiff_rgb.tif", 142 + 8, {0x50, 0xC3}},
+        {"BMP RLE8 claiming 16384 x 16384", "bmp_rle8.bmp", 18, {0, 0x40, 0, 0, 0, 0x40, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
