@@ -1,6 +1,7 @@
 #include "app/DisplayZoom.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "ui/ZoomRates.h"
 
@@ -16,9 +17,12 @@ std::uint32_t EffectiveRate(int item, std::uint32_t w, std::uint32_t h, std::uin
 }
 
 DisplaySize ScaledSize(std::uint32_t w, std::uint32_t h, std::uint32_t rate) {
-    // 64-bit products: 2^28 pixels a side times 8000 overflows 32 bits.
-    return {static_cast<std::uint32_t>(static_cast<std::uint64_t>(w) * rate / 1000),
-            static_cast<std::uint32_t>(static_cast<std::uint64_t>(h) * rate / 1000)};
+    // 64-bit products: 2^28 pixels a side times 8000 overflows 32 bits. The
+    // window system counts in int, so a side stops at its largest value.
+    auto side = [rate](std::uint32_t n) {
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{n} * rate / 1000, INT32_MAX));
+    };
+    return {side(w), side(h)};
 }
 
 std::uint32_t LeadingNumber(const std::string& text) {

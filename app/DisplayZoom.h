@@ -15,7 +15,7 @@ struct DisplaySize {
 // client area is cw x ch. Fitting never enlarges beyond 100 %.
 std::uint32_t EffectiveRate(int item, std::uint32_t w, std::uint32_t h, std::uint32_t cw, std::uint32_t ch);
 
-// The picture's size at `rate`, each side truncated.
+// The picture's size at `rate`, each side truncated (and at most INT32_MAX).
 DisplaySize ScaledSize(std::uint32_t w, std::uint32_t h, std::uint32_t rate);
 
 // The percentage shown for a rate, rounded half up.

@@ -43,17 +43,19 @@ void CVelmorApp::OnHelp(wxCommandEvent&) {
     wxFileName book(wxStandardPaths::Get().GetExecutablePath());
     book.SetExt("htb");
     if (!m_help) {
-        if (!book.FileExists()) {
-            ShowUserMessage(book.GetFullPath());
+        static bool archivesReadable = false;
+        if (!archivesReadable) {
+            wxFileSystem::AddHandler(new wxArchiveFSHandler);
+            archivesReadable = true;
+        }
+        // A window of its own, not a child of the main window: it goes when
+        // the application ends, after the main window.
+        auto help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE, nullptr);
+        if (!book.FileExists() || !help->AddBook(book)) {
+            ShowUserMessage(wxString::FromUTF8("ヘルプを表示できませんでした。\n") + book.GetFullPath());
             return;
         }
-        wxFileSystem::AddHandler(new wxArchiveFSHandler);
-        m_help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE, GetTopWindow());
-        if (!m_help->AddBook(book)) {
-            m_help.reset();
-            ShowUserMessage(book.GetFullPath());
-            return;
-        }
+        m_help = std::move(help);
     }
     m_help->DisplayContents();
 }

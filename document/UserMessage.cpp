@@ -16,6 +16,8 @@ void ShowUserMessage(const wxString& text) {
         g_hook(text);
         return;
     }
+    // A hidden main window (start-up) must stay hidden: no parent then.
+    wxWindow* top = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
     wxMessageBox(text, wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION,
-                 wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr);
+                 top != nullptr && top->IsShown() ? top : nullptr);
 }

@@ -58,18 +58,20 @@ bool CMainFrame::Create(wxDocManager* manager) {
     const std::uint32_t top = ReadSettingInt(kSectionApp, "WinTop", kUseDefaultPosition);
     const std::uint32_t width = ReadSettingInt(kSectionApp, "WinWidth", kUseDefaultPosition);
     const std::uint32_t height = ReadSettingInt(kSectionApp, "WinHeight", kUseDefaultPosition);
-    const wxPoint pos = left == kUseDefaultPosition || top == kUseDefaultPosition ? wxDefaultPosition
-                                                                                   : wxPoint(Signed(left), Signed(top));
+    const bool placed = left != kUseDefaultPosition && top != kUseDefaultPosition;
     const wxSize size = width == kUseDefaultPosition || height == kUseDefaultPosition || Signed(width) <= 0 ||
                                 Signed(height) <= 0
                             ? wxSize(900, 700)
                             : wxSize(Signed(width), Signed(height));
-    if (!wxDocParentFrame::Create(manager, nullptr, wxID_ANY, U(kAppTitle), pos, size)) return false;
+    if (!wxDocParentFrame::Create(manager, nullptr, wxID_ANY, U(kAppTitle), wxDefaultPosition, size)) return false;
+    // Moved afterwards: a stored -1 is a real position, not "let the system choose".
+    if (placed) SetSize(Signed(left), Signed(top), size.x, size.y, wxSIZE_ALLOW_MINUS_ONE);
     m_restoredRect = GetRect();
 
     BuildMenuBar();
 
-    m_wndStatusBar = CreateStatusBar(3);
+    // No size grip: it would take its room from the picture-size pane.
+    m_wndStatusBar = CreateStatusBar(3, wxSTB_DEFAULT_STYLE & ~wxSTB_SIZEGRIP);
     if (m_wndStatusBar == nullptr) {
         wxMessageBox(U(kMsgStatusBarFailed), U(kAppTitle), wxOK | wxICON_EXCLAMATION);
         return false;
@@ -77,7 +79,7 @@ bool CMainFrame::Create(wxDocManager* manager) {
     {
         wxClientDC dc(m_wndStatusBar);
         dc.SetFont(m_wndStatusBar->GetFont());
-        const int margin = dc.GetTextExtent("0").x * 2;
+        const int margin = dc.GetTextExtent("0").x * 4;
         const int widths[3] = {-1, dc.GetTextExtent("999999%").x + margin,
                                dc.GetTextExtent(U("99999 × 99999")).x + margin};
         m_wndStatusBar->SetStatusWidths(3, widths);

@@ -27,7 +27,7 @@ TEST(DisplayZoom, RateAndSize) {
         {6, 640, 480, 10, 10, 8000, {5120, 3840}, 800},
         {0, 3, 3, 10, 10, 250, {0, 0}, 25},
         {7, 100000, 100, 10, 700, 0, {0, 0}, 0},          // rounds to 0 %
-        {6, 1u << 28, 1, 10, 10, 8000, {1u << 31, 8}, 800},  // no 32-bit overflow
+        {6, 1u << 28, 1, 10, 10, 8000, {INT32_MAX, 8}, 800},  // no overflow, at most an int
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "item " << c.item << " " << c.w << "x" << c.h);
