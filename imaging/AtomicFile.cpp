@@ -123,7 +123,13 @@ Status WriteFileAtomically(const std::filesystem::path& requested, std::span<con
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         std::error_code ec;
         std::filesystem::path resolved = std::filesystem::canonical(target, ec);
-        if (!ec) target = std::move(resolved);
+        if (!ec) {
+            target = std::move(resolved);
+        } else {
+            // A link to a file not there yet: write where it points, keeping the link.
+            const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+            if (!ec) target = link.is_absolute() ? link : target.parent_path() / link;
+        }
     }
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) return Win32Error;

@@ -54,6 +54,12 @@ TEST(AtomicFile, ASymbolicLinkKeepsPointingAtTheReplacedFile) {
     ASSERT_EQ(WriteFileAtomically(folder / "link.bin", Payload(5)), Ok);
     EXPECT_TRUE(fs::is_symlink(folder / "link.bin"));
     EXPECT_EQ(ReadBytes(folder / "real.bin"), Payload(5));
+
+    // A link whose file is not there yet: the file is made where it points.
+    fs::create_symlink("later.bin", folder / "dangling.bin");
+    ASSERT_EQ(WriteFileAtomically(folder / "dangling.bin", Payload(3)), Ok);
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling.bin"));
+    EXPECT_EQ(ReadBytes(folder / "later.bin"), Payload(3));
 }
 
 // A write that fails part way, made to fail by the file size limit (which
