@@ -31,7 +31,6 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_MENU_CLOSE(CMainFrame::OnMenuClose)
     EVT_MENU_HIGHLIGHT_ALL(CMainFrame::OnMenuHighlight)
     EVT_CLOSE(CMainFrame::OnClose)
-    EVT_QUERY_END_SESSION(CMainFrame::OnQueryEndSession)
     EVT_COMMAND(wxID_ANY, EVT_VELMOR_FOCUS_VIEW, CMainFrame::OnFocusView)
 wxEND_EVENT_TABLE()
 
@@ -232,14 +231,11 @@ void CMainFrame::SaveSettings() {
     for (const wxString& path : m_mapTempFiles) wxRemoveFile(path);
 }
 
+// Also the path of a log-off or shut-down: the application asks the main
+// window to close then, and a refused end of session never gets here.
 void CMainFrame::OnClose(wxCloseEvent& event) {
     SaveSettings();
     event.Skip();  // the document/view framework closes the document and the window
-}
-
-void CMainFrame::OnQueryEndSession(wxCloseEvent& event) {
-    SaveSettings();
-    event.Skip();
 }
 
 void CMainFrame::OnExit(wxCommandEvent&) { Close(); }

@@ -37,7 +37,6 @@ private:
 
     void OnDlgBarLeftRight(wxCommandEvent&);
     void OnClose(wxCloseEvent& event);
-    void OnQueryEndSession(wxCloseEvent& event);
     void OnExit(wxCommandEvent&);
     void OnRecentFile(wxCommandEvent& event);
     void OnMenuOpen(wxMenuEvent& event);

@@ -209,6 +209,29 @@ TEST_F(MainWindow, PanelControlsFollowThePicture) {
     EXPECT_EQ(manager_->GetFileHistory()->GetHistoryFile(0), wxString(pic.string()));
 }
 
+TEST_F(MainWindow, RecentFilesReopenAndSurviveTheStore) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    const fs::path first = dir_ / "first.png", second = dir_ / "second.png";
+    WritePicture(first, 20, 10, false);
+    WritePicture(second, 30, 10, false);
+    ASSERT_TRUE(manager_->OpenOriginal(first.string()));
+    ASSERT_TRUE(manager_->OpenOriginal(second.string()));
+    Command(ID_FILE_MRU_FIRST + 1);  // the older entry
+    EXPECT_EQ(Doc()->m_strOriginalPath, wxString(first.string()));
+    EXPECT_EQ(Pane(2), U("20 × 10"));
+
+    // A listed file that has gone is reported and leaves the list.
+    fs::remove(second);
+    Command(ID_FILE_MRU_FIRST + 1);
+    EXPECT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(manager_->GetFileHistory()->GetCount(), 1u);
+
+    SaveRecentFiles(*manager_->GetFileHistory());
+    EXPECT_EQ(ReadSettingString("Recent File List", "File1"), wxString(first.string()));
+    EXPECT_EQ(ReadSettingString("Recent File List", "File2"), "");
+}
+
 TEST_F(MainWindow, FailedLoadLeavesAnEmptyUntitledDocument) {
     const fs::path good = dir_ / "good.png", text = dir_ / "text.png";
     WritePicture(good, 10, 10, true);
