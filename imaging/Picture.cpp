@@ -17,9 +17,12 @@ std::uint64_t PaddedStride(PixelFormat format, std::uint64_t width) {
     return (RowBytes(format, width) + 3) & ~std::uint64_t{3};
 }
 
-bool SizeAllowed(int width, int height) {
-    return width > 0 && height > 0 &&
-           static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= kMaxPicturePixels;
+// Whether a picture of this shape can exist at all.
+Status CheckShape(int width, int height, PixelFormat format) {
+    if (width <= 0 || height <= 0 || !IsSupportedFormat(format)) return InvalidParameter;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels)
+        return OutOfMemory;
+    return Ok;
 }
 
 }  // namespace
@@ -33,12 +36,8 @@ Picture Picture::Failed(Status why) {
 }
 
 Picture::Picture(int width, int height, PixelFormat format) {
-    if (width <= 0 || height <= 0 || !IsSupportedFormat(format)) {
-        last_ = InvalidParameter;
-        return;
-    }
-    if (!SizeAllowed(width, height)) {
-        last_ = OutOfMemory;
+    if (const Status s = CheckShape(width, height, format); s != Ok) {
+        last_ = s;
         return;
     }
     const std::uint64_t stride = PaddedStride(format, static_cast<std::uint64_t>(width));
@@ -67,12 +66,9 @@ Picture::Picture(int width, int height, PixelFormat format) {
 }
 
 Picture::Picture(int width, int height, int stride, PixelFormat format, std::uint8_t* scan0) {
-    if (width <= 0 || height <= 0 || !IsSupportedFormat(format) || scan0 == nullptr) {
-        last_ = InvalidParameter;
-        return;
-    }
-    if (!SizeAllowed(width, height)) {
-        last_ = OutOfMemory;
+    const Status s = scan0 == nullptr ? InvalidParameter : CheckShape(width, height, format);
+    if (s != Ok) {
+        last_ = s;
         return;
     }
     const std::uint64_t need = RowBytes(format, static_cast<std::uint64_t>(width));
