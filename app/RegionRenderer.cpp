@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/BitmapLock.h"
-#include "imaging/Resample.h"
+#include "imaging/display/Resample.h"
 
 bool RenderRegion(imaging::Picture& picture, std::uint32_t scaledWidth, std::uint32_t scaledHeight,
                   const wxRect& region, const wxColour& background, wxImage* out) {

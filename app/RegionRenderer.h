@@ -9,7 +9,7 @@
 #include <wx/colour.h>
 #include <wx/image.h>
 
-#include "imaging/Picture.h"
+#include "imaging/picture/Picture.h"
 
 // False when the picture cannot be read or memory runs out.
 bool RenderRegion(imaging::Picture& picture, std::uint32_t scaledWidth, std::uint32_t scaledHeight,

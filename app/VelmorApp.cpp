@@ -25,15 +25,8 @@ wxIMPLEMENT_APP(CVelmorApp);
 
 wxBEGIN_EVENT_TABLE(CVelmorApp, wxApp)
     EVT_UPDATE_UI(ID_VIEWER, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_EDIT_COPY, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_EDIT_PASTE, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_OPTIONS, CVelmorApp::OnUpdateUnavailable)
     EVT_UPDATE_UI(ID_APP_ABOUT, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_FILE_SAVE, CVelmorApp::OnUpdateUnavailable)
     EVT_MENU(ID_HELP, CVelmorApp::OnHelp)
-    EVT_UPDATE_UI(ID_FILE_OPEN, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_MAKE_SKETCH, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_TOGGLE_DISPLAY, CVelmorApp::OnUpdateUnavailable)
 wxEND_EVENT_TABLE()
 
 CVelmorApp::CVelmorApp() = default;
@@ -60,7 +53,7 @@ void CVelmorApp::OnHelp(wxCommandEvent&) {
     m_help->DisplayContents();
 }
 
-// Commands whose handlers arrive with later work stay disabled until then.
+// The external viewer and the About dialog arrive with later work.
 void CVelmorApp::OnUpdateUnavailable(wxUpdateUIEvent& event) { event.Enable(false); }
 CVelmorApp::~CVelmorApp() = default;
 
@@ -86,8 +79,6 @@ bool CVelmorApp::OnInit() {
     if (!wxApp::OnInit()) return false;
 
     InitSettingsStore();
-    m_messageSink = std::make_unique<CMessageBoxSink>();
-    SetMessageSink(m_messageSink.get());
 
     m_docManager = new CVelmorDocManager;
     LoadRecentFiles(*m_docManager->GetFileHistory());
@@ -107,6 +98,5 @@ int CVelmorApp::OnExit() {
         delete m_docManager;
         m_docManager = nullptr;
     }
-    SetMessageSink(nullptr);
     return wxApp::OnExit();
 }

@@ -8,7 +8,6 @@
 #include <wx/html/helpctrl.h>
 
 class CVelmorDocManager;
-class CMessageBoxSink;
 
 class CVelmorApp : public wxApp {
 public:
@@ -26,7 +25,6 @@ private:
     void OnHelp(wxCommandEvent& event);
 
     CVelmorDocManager* m_docManager = nullptr;
-    std::unique_ptr<CMessageBoxSink> m_messageSink;
     std::unique_ptr<wxHtmlHelpController> m_help;
     wxString m_startPicture;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/app.h>
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -32,6 +33,7 @@ CVelmorCanvas::CVelmorCanvas(wxWindow* parent, CVelmorView* view)
                        wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
       m_view(view) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    SetDropTarget(new DropTarget(view));
     ShowScrollbars(wxSHOW_SB_DEFAULT, wxSHOW_SB_DEFAULT);
 }
 
@@ -74,7 +76,7 @@ void CVelmorCanvas::PaintEmptyState(wxDC& dc, const wxSize& client) {
 void CVelmorCanvas::PaintTo(wxDC& dc, const wxPoint& origin, const wxSize& client) {
     if (m_view == nullptr || m_view->GetDocument() == nullptr) return;
     CVelmorDoc* doc = m_view->GetVelmorDoc();
-    if (!doc->m_pSketch) m_view->m_bShowOriginal = true;
+    if (doc->Sketch() == nullptr) m_view->m_bShowOriginal = true;
     imaging::Picture* picture = m_view->DisplayedPicture();
     if (picture == nullptr) {
         PaintEmptyState(dc, client);
@@ -127,5 +129,35 @@ void CVelmorCanvas::OnKeyDown(wxKeyEvent& event) {
             return;
         }
     }
+    // A scroll unit is a line; a page is ten lines.
+    int x = 0, y = 0;
+    GetViewStart(&x, &y);
+    int unitsX = 0, unitsY = 0;
+    GetVirtualSize(&unitsX, &unitsY);
+    int rateX = 1, rateY = 1;
+    GetScrollPixelsPerUnit(&rateX, &rateY);
+    const int lastY = rateY > 0 ? unitsY / rateY : 0;
+    switch (event.GetKeyCode()) {
+    case WXK_PAGEUP: Scroll(x, std::max(y - 10, 0)); return;
+    case WXK_PAGEDOWN: Scroll(x, y + 10); return;
+    case WXK_HOME: Scroll(x, 0); return;
+    case WXK_END: Scroll(x, lastY); return;
+    case WXK_UP: Scroll(x, std::max(y - 1, 0)); return;
+    case WXK_DOWN: Scroll(x, y + 1); return;
+    case WXK_LEFT: Scroll(std::max(x - 1, 0), y); return;
+    case WXK_RIGHT: Scroll(x + 1, y); return;
+    default: break;
+    }
     event.Skip();
+}
+
+bool CVelmorCanvas::DropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) {
+    if (files.empty() || m_view == nullptr) return false;
+    // Opened once the drop is over: a message box inside the drag would
+    // leave the source program waiting. Further files are ignored.
+    const wxString first = files[0];
+    wxTheApp->CallAfter([first] {
+        if (wxDocManager* manager = wxDocManager::GetDocumentManager()) manager->CreateDocument(first, wxDOC_SILENT);
+    });
+    return true;
 }

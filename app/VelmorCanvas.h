@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include <wx/bitmap.h>
+#include <wx/dnd.h>
 #include <wx/scrolwin.h>
 
 class CVelmorView;
@@ -26,6 +27,17 @@ public:
     // Paints the view into `dc` as a repaint would (also used by tests and
     // the benchmark to draw off screen).
     void PaintTo(wxDC& dc, const wxPoint& scrollOrigin, const wxSize& clientSize);
+
+    // Files dropped on the view: the first opens as the original picture,
+    // through the same path as the recent-file list.
+    class DropTarget : public wxFileDropTarget {
+    public:
+        explicit DropTarget(CVelmorView* view) : m_view(view) {}
+        bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& files) override;
+
+    private:
+        CVelmorView* m_view;
+    };
 
 private:
     void OnPaint(wxPaintEvent& event);

@@ -1,6 +1,9 @@
 #include "app/VelmorDocManager.h"
 
 #include <wx/filehistory.h>
+#include <wx/filename.h>
+
+#include "document/VelmorDoc.h"
 
 #include "res/CommandIds.h"
 #include "res/UiTexts.h"
@@ -19,15 +22,19 @@ wxDocument* CVelmorDocManager::CreateDocument(const wxString& path, long flags) 
     return OpenOriginal(path) ? doc : nullptr;
 }
 
-bool CVelmorDocManager::OpenOriginal(const wxString& path) {
-    wxDocument* doc = GetCurrentDocument();
-    if (doc == nullptr && !GetDocumentsVector().empty()) doc = GetDocumentsVector().front();
-    if (doc == nullptr) return CreateDocument(path, 0) != nullptr;
+bool CVelmorDocManager::OpenOriginal(const wxString& given) {
+    auto* doc = wxDynamicCast(GetCurrentDocument(), CVelmorDoc);
+    if (doc == nullptr && !GetDocumentsVector().empty()) doc = wxDynamicCast(GetDocumentsVector().front(), CVelmorDoc);
+    if (doc == nullptr) return CreateDocument(given, 0) != nullptr;
+    // The full path, whoever named the file: it is what the recent list keeps.
+    wxFileName name(given);
+    name.MakeAbsolute();
+    const wxString path = name.GetFullPath();
     if (doc->OnOpenDocument(path)) {
         AddFileToHistory(path);
         return true;
     }
-    doc->OnNewDocument();
+    if (!doc->KeptContentsOnFailedOpen()) doc->OnNewDocument();
     return false;
 }
 

@@ -1,16 +1,24 @@
 #include "app/VelmorView.h"
 
 #include <wx/app.h>
+#include <wx/clipbrd.h>
+#include <wx/colordlg.h>
 #include <wx/combobox.h>
 #include <wx/frame.h>
+#include <wx/settings.h>
 #include <wx/statusbr.h>
 
+#include "app/RegionRenderer.h"
 #include "app/VelmorCanvas.h"
+#include "document/UserMessage.h"
 #include "document/VelmorDoc.h"
+#include "pipeline/MemoryBudget.h"
 #include "res/CommandIds.h"
+#include "res/UiTexts.h"
+#include "ui/ColorButton.h"
 #include "ui/MainDialogBar.h"
 #include "ui/MainFrame.h"
-#include "res/UiTexts.h"
+#include "ui/PanelEvents.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CVelmorView, wxView);
 
@@ -25,13 +33,123 @@ wxBEGIN_EVENT_TABLE(CVelmorView, wxView)
     EVT_UPDATE_UI(IDC_VIEW_RATE, CVelmorView::OnUpdateNeedOriginal)
     EVT_UPDATE_UI(IDC_LINE_COLOR, CVelmorView::OnUpdateNeedOriginal)
     EVT_UPDATE_UI(IDC_FRAME_COLOR, CVelmorView::OnUpdateNeedOriginal)
+    EVT_UPDATE_UI(ID_MAKE_SKETCH, CVelmorView::OnUpdateNeedOriginal)
+    EVT_UPDATE_UI(ID_EDIT_COPY, CVelmorView::OnUpdateNeedOriginal)
+    EVT_UPDATE_UI(ID_TOGGLE_DISPLAY, CVelmorView::OnUpdateToggleDisplay)
     EVT_CHOICE(IDC_VIEW_RATE, CVelmorView::OnZoomChanged)
+    EVT_MENU(ID_MAKE_SKETCH, CVelmorView::OnMakeSketch)
+    EVT_BUTTON(ID_MAKE_SKETCH, CVelmorView::OnMakeSketch)
+    EVT_MENU(ID_TOGGLE_DISPLAY, CVelmorView::OnToggleDisplay)
+    EVT_BUTTON(ID_TOGGLE_DISPLAY, CVelmorView::OnToggleDisplay)
+    EVT_MENU(ID_EDIT_COPY, CVelmorView::OnCopyPicture)
+    EVT_MENU(ID_OPTIONS, CVelmorView::OnOptions)
+    EVT_CHECKBOX(IDC_DENOISE, CVelmorView::OnDenoiseClicked)
+    EVT_BUTTON(IDC_LINE_COLOR, CVelmorView::OnLineColor)
+    EVT_BUTTON(IDC_FRAME_COLOR, CVelmorView::OnFrameColor)
+    EVT_COMMAND(wxID_ANY, EVT_VELMOR_SKETCH_PARAMETER_CHANGED, CVelmorView::OnSketchParameterChanged)
 wxEND_EVENT_TABLE()
 
-void CVelmorView::OnUpdateNeedOriginal(wxUpdateUIEvent& event) {
+namespace {
+
+constexpr const char* kCopyFailed = "クリップボードにコピーできませんでした。\n";
+// Our image, the platform's bitmap and the encoded form it hands out.
+constexpr std::uint64_t kClipboardBytesPerPixel = 12;
+
+}  // namespace
+
+bool CVelmorView::HasOriginal() const {
     const CVelmorDoc* doc = GetVelmorDoc();
-    event.Enable(doc != nullptr && doc->m_pOriginal != nullptr);
+    return doc != nullptr && doc->m_pOriginal != nullptr;
 }
+
+void CVelmorView::OnUpdateNeedOriginal(wxUpdateUIEvent& event) { event.Enable(HasOriginal()); }
+
+void CVelmorView::OnUpdateToggleDisplay(wxUpdateUIEvent& event) {
+    event.Enable(HasOriginal() && GetVelmorDoc()->Sketch() != nullptr);
+}
+
+void CVelmorView::MakeSketch() {
+    if (!HasOriginal()) return;
+    m_bShowOriginal = !GetVelmorDoc()->MakeSketch();
+    if (m_canvas != nullptr) m_canvas->InvalidateCache();
+    ZoomChanged();
+}
+
+void CVelmorView::RegenerateIfSketchShown() {
+    if (HasOriginal() && GetVelmorDoc()->Sketch() != nullptr && !m_bShowOriginal) MakeSketch();
+}
+
+void CVelmorView::OnMakeSketch(wxCommandEvent&) { MakeSketch(); }
+
+void CVelmorView::OnToggleDisplay(wxCommandEvent&) {
+    if (!HasOriginal() || GetVelmorDoc()->Sketch() == nullptr) return;
+    m_bShowOriginal = !m_bShowOriginal;
+    ZoomChanged();
+}
+
+void CVelmorView::OnSketchParameterChanged(wxCommandEvent&) { RegenerateIfSketchShown(); }
+
+void CVelmorView::OnDenoiseClicked(wxCommandEvent&) { RegenerateIfSketchShown(); }
+
+void CVelmorView::OnLineColor(wxCommandEvent&) {
+    if (auto* frame = wxDynamicCast(GetFrame(), CMainFrame)) ChooseColour(frame->m_wndDlgBar->m_btnLineColor);
+}
+
+void CVelmorView::OnFrameColor(wxCommandEvent&) {
+    if (auto* frame = wxDynamicCast(GetFrame(), CMainFrame)) ChooseColour(frame->m_wndDlgBar->m_btnFrameColor);
+}
+
+void CVelmorView::ChooseColour(CColorButton* button) {
+    wxCHECK_RET(button != nullptr, "the panel has both colour buttons");
+    const std::uint32_t current = button->m_color;
+    const wxColour colour(current & 0xFF, (current >> 8) & 0xFF, (current >> 16) & 0xFF);
+    // Custom colour 0 is the current colour, the rest white; nothing the
+    // user defines there outlives the dialog.
+    wxColourData data;
+    data.SetChooseFull(false);
+    data.SetColour(colour);
+    data.SetCustomColour(0, colour);
+    for (int i = 1; i < static_cast<int>(wxColourData::NUM_CUSTOM); ++i) data.SetCustomColour(i, *wxWHITE);
+    wxColourDialog dialog(GetFrame(), &data);
+    if (dialog.ShowModal() != wxID_OK) return;
+    const wxColour chosen = dialog.GetColourData().GetColour();
+    button->m_color = static_cast<std::uint32_t>(chosen.Red()) | static_cast<std::uint32_t>(chosen.Green()) << 8 |
+                      static_cast<std::uint32_t>(chosen.Blue()) << 16;
+    button->Refresh();
+    RegenerateIfSketchShown();
+}
+
+void CVelmorView::OnOptions(wxCommandEvent&) {
+    // The options dialog arrives with the external viewer.
+}
+
+bool CVelmorView::CopyPicture() {
+    imaging::Picture* picture = DisplayedPicture();
+    if (picture == nullptr) return false;
+    const DisplaySize size = GetDisplaySize(*picture);
+    const std::uint64_t pixels = std::uint64_t{size.cx} * size.cy;
+    const wxColour window = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    // The clipboard keeps what it held unless the new picture is complete.
+    wxImage image;
+    const bool fits = pixels > 0 && pixels <= imaging::kMaxPicturePixels &&
+                      pixels <= UsableMemory() / kClipboardBytesPerPixel;
+    if (!fits || !RenderRegion(*picture, size.cx, size.cy,
+                               wxRect(0, 0, static_cast<int>(size.cx), static_cast<int>(size.cy)), window, &image)) {
+        ShowUserMessage(wxString::FromUTF8(kCopyFailed) + wxString::FromUTF8(kMsgOutOfMemory));
+        return false;
+    }
+    wxBitmap bitmap(image);
+    image.Destroy();
+    if (!bitmap.IsOk()) {
+        ShowUserMessage(wxString::FromUTF8(kCopyFailed) + wxString::FromUTF8(kMsgOutOfMemory));
+        return false;
+    }
+    wxClipboardLocker locker;
+    if (!locker) return false;
+    return wxTheClipboard->SetData(new wxBitmapDataObject(bitmap));
+}
+
+void CVelmorView::OnCopyPicture(wxCommandEvent&) { CopyPicture(); }
 
 void CVelmorView::OnZoomChanged(wxCommandEvent&) {
     // The focus stays in the zoom box.
@@ -67,7 +185,7 @@ CVelmorDoc* CVelmorView::GetVelmorDoc() const { return wxDynamicCast(GetDocument
 imaging::Picture* CVelmorView::DisplayedPicture() {
     CVelmorDoc* doc = GetVelmorDoc();
     if (doc == nullptr || !doc->m_pOriginal) return nullptr;
-    if (!m_bShowOriginal && doc->m_pSketch) return doc->m_pSketch.get();
+    if (!m_bShowOriginal && doc->Sketch() != nullptr) return doc->Sketch();
     return doc->m_pOriginal.get();
 }
 
@@ -110,7 +228,7 @@ void CVelmorView::OnUpdate(wxView*, wxObject*) {
     if (m_canvas == nullptr) return;
     m_canvas->InvalidateCache();
     CVelmorDoc* doc = GetVelmorDoc();
-    if (doc == nullptr || !doc->m_pSketch) m_bShowOriginal = true;
+    if (doc == nullptr || doc->Sketch() == nullptr) m_bShowOriginal = true;
     if (imaging::Picture* picture = DisplayedPicture()) {
         const DisplaySize size = GetDisplaySize(*picture);
         m_canvas->SetDisplaySize(size.cx, size.cy);

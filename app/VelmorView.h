@@ -9,6 +9,7 @@
 
 #include "app/DisplayZoom.h"
 
+class CColorButton;
 class CVelmorCanvas;
 class CVelmorDoc;
 namespace imaging {
@@ -36,12 +37,32 @@ public:
     // Re-reads the displayed size into the scroll bars and repaints.
     void ZoomChanged();
 
+    // Makes the sketch and shows it (the original picture after a failure).
+    void MakeSketch();
+    // A sketch parameter changed: the sketch is made again at once, but only
+    // while a sketch exists and is displayed.
+    void RegenerateIfSketchShown();
+    // The displayed picture at its displayed size onto the clipboard; false
+    // (after a message, when the picture was too large) if nothing was placed.
+    bool CopyPicture();
+
     bool m_bShowOriginal = true;
 
 private:
     int CurrentZoomItem() const;
+    bool HasOriginal() const;
     void OnUpdateNeedOriginal(wxUpdateUIEvent& event);
+    void OnUpdateToggleDisplay(wxUpdateUIEvent& event);
     void OnZoomChanged(wxCommandEvent& event);
+    void OnMakeSketch(wxCommandEvent& event);
+    void OnToggleDisplay(wxCommandEvent& event);
+    void OnCopyPicture(wxCommandEvent& event);
+    void OnOptions(wxCommandEvent& event);
+    void OnDenoiseClicked(wxCommandEvent& event);
+    void OnLineColor(wxCommandEvent& event);
+    void OnFrameColor(wxCommandEvent& event);
+    void OnSketchParameterChanged(wxCommandEvent& event);
+    void ChooseColour(CColorButton* button);
 
     CVelmorCanvas* m_canvas = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "imageio/ImageFileTypes.h"
@@ -15,6 +16,8 @@ std::optional<int> ParseInt(const std::string& s, int lo, int hi) {
     if (ec != std::errc() || p != end || v < lo || v > hi) return std::nullopt;
     return v;
 }
+
+std::string Range(const IntParameter& p) { return std::to_string(p.min) + ".." + std::to_string(p.max); }
 
 // Extensions compare without regard to the case of A to Z, as the save does.
 bool IsKnownExtension(const std::string& dotted) {
@@ -114,12 +117,12 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
                     return fail("unsupported type '" + v + "' (bmp, jpg, jpeg, jpe, png, gif, tif, tiff)");
                 o.type = v;
             } else if (is("-s", "--strength")) {
-                auto n = ParseInt(v, 1, 11);
-                if (!n) return fail("line strength must be 1..11, not '" + v + "'");
+                auto n = ParseInt(v, kLineStrength.min, kLineStrength.max);
+                if (!n) return fail("line strength must be " + Range(kLineStrength) + ", not '" + v + "'");
                 o.settings.strength = *n;
             } else if (is("-r", "--remove")) {
-                auto n = ParseInt(v, 0, 10);
-                if (!n) return fail("faint-line removal must be 0..10, not '" + v + "'");
+                auto n = ParseInt(v, kLineRemoval.min, kLineRemoval.max);
+                if (!n) return fail("faint-line removal must be " + Range(kLineRemoval) + ", not '" + v + "'");
                 o.settings.removal = *n;
             } else if (is("-c", "--line-color") || is("-F", "--frame-color")) {
                 auto c = ParseColour(v);

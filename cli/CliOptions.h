@@ -6,22 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/Colour.h"
-
-struct SketchSettings {
-    int strength = 3;       // 1..11
-    int removal = 0;        // 0..10, threshold = removal * 16
-    bool noiseRemoval = false;
-    Colour lineColour = 0x800000;   // dark blue
-    Colour frameColour = 0xFFFFFF;  // white
-};
+#include "pipeline/SketchParameters.h"
 
 struct CliOptions {
     std::vector<std::string> inputs;
     std::string output;      // -o: the one input's sketch
     std::string outputDir;   // -d: where generated names go (default: beside the input)
     std::string type = "png";  // -t: extension of generated names, without the dot
-    SketchSettings settings;
+    SketchParameters settings;
     int jobs = 0;            // 0: number of cores
     bool help = false;
     bool version = false;

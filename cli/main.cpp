@@ -1,6 +1,7 @@
 // velmor-sketch: the desktop program's sketches, made from the command line.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -15,7 +16,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/SketchFile.h"
-#include "imaging/DecodeLimits.h"
+#include "pipeline/MemoryBudget.h"
 
 namespace {
 
@@ -79,7 +80,6 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    InstallSketchMessageSink();
     // Paths compare as the files they name ("a.png" and "./a.png" are one).
     auto fileKey = [](const std::string& path) {
         std::error_code ec;
@@ -106,8 +106,12 @@ int main(int argc, char** argv) {
     if (workers == 0) workers = 1;
     if (workers > jobs.size()) workers = static_cast<unsigned>(jobs.size());
 
-    // Each job may hold a picture's whole working set at once.
-    imaging::SetConcurrentPictures(workers);
+    // Each job may hold a picture's whole working set at once; the cores not
+    // taken by jobs of their own serve the bands of one picture.
+    SketchJob jobSettings;
+    jobSettings.limits = PictureDecodeLimits(workers);
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    jobSettings.threads = static_cast<int>(std::max(cores / workers, 1u));
     Progress progress(jobs.size(), jobs.size() > 1 && isatty(STDERR_FILENO));
     std::atomic<std::size_t> next{0};
     std::atomic<bool> anyFailed{false};
@@ -117,14 +121,8 @@ int main(int argc, char** argv) {
             progress.Started(job.input);
             std::string failure = job.failure;
             if (failure.empty()) {
-                try {
-                    SketchOutcome r = SketchFile(job.input, job.output, o.settings);
-                    if (!r.ok) failure = r.reason;
-                } catch (const std::bad_alloc&) {
-                    failure = "下絵を作成できませんでした。 メモリ不足です。";
-                } catch (const std::exception&) {
-                    failure = "下絵を作成できませんでした。";
-                }
+                SketchOutcome r = SketchFile(job.input, job.output, o.settings, jobSettings);
+                if (!r.ok) failure = r.reason;
             }
             if (!failure.empty()) {
                 anyFailed = true;

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Picture.h"
+#include "imaging/picture/Picture.h"
 
 class CBitmapLock {
 public:

@@ -7,6 +7,6 @@
 
 #include <memory>
 
-#include "imaging/Picture.h"
+#include "imaging/picture/Picture.h"
 
 std::unique_ptr<imaging::Picture> CopyBitmap(imaging::Picture& source);

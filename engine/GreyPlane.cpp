@@ -47,9 +47,9 @@ VELMOR_INLINE RowTriple PlaneRows(const u8* plane, int y, int width) {
 
 // Without noise removal the filter input would be an exact copy of each
 // plane, so the lines are taken from the planes themselves.
-VELMOR_INLINE void GreyFromPlanes(const u8* const planes[3], int width, int height, u16 strength,
+VELMOR_INLINE void GreyFromPlanes(const u8* const planes[3], int width, int rowBegin, int rowEnd, u16 strength,
                                   std::int16_t removedBelow, u8* grey) {
-    for (int y = 1; y < height - 1; ++y)
+    for (int y = rowBegin; y < rowEnd; ++y)
         sketch_kernels::GreyRow(PlaneRows(planes[0], y, width), PlaneRows(planes[1], y, width),
                                 PlaneRows(planes[2], y, width), grey + RowAt(y, width), width, strength,
                                 removedBelow);
@@ -77,19 +77,19 @@ VELMOR_INLINE void MedianRowOf(const u8* plane, int y, int width, int height, u8
 }
 
 // With noise removal: the median rows y - 1, y, y + 1 of each plane are kept
-// in a ring of nine rows at the start of the filter input (plane c in rows
-// 3c .. 3c + 2), and each grey row is made as soon as its median rows exist.
-VELMOR_INLINE void GreyFromMedians(const u8* const planes[3], int width, int height, u16 strength,
-                                   std::int16_t removedBelow, u8* ring, u8* grey) {
+// in a ring of nine rows (plane c in rows 3c .. 3c + 2), and each grey row is
+// made as soon as its median rows exist.
+VELMOR_INLINE void GreyFromMedians(const u8* const planes[3], int width, int height, int rowBegin, int rowEnd,
+                                   u16 strength, std::int16_t removedBelow, u8* ring, u8* grey) {
     u8* slots[3][3];
     for (int c = 0; c < 3; ++c)
         for (int k = 0; k < 3; ++k) slots[c][k] = ring + RowAt(3 * c + k, width);
     for (int c = 0; c < 3; ++c) {
-        MedianRowOf(planes[c], 0, width, height, slots[c][0]);
-        MedianRowOf(planes[c], 1, width, height, slots[c][1]);
+        MedianRowOf(planes[c], rowBegin - 1, width, height, slots[c][0]);
+        MedianRowOf(planes[c], rowBegin, width, height, slots[c][1]);
     }
     int above = 0, centre = 1, below = 2;
-    for (int y = 1; y < height - 1; ++y) {
+    for (int y = rowBegin; y < rowEnd; ++y) {
         for (int c = 0; c < 3; ++c) {
             PrefetchRow(planes[c], y + 2 + kPrefetchRows, width, height);
             MedianRowOf(planes[c], y + 1, width, height, slots[c][below]);
@@ -105,6 +105,19 @@ VELMOR_INLINE void GreyFromMedians(const u8* const planes[3], int width, int hei
     }
 }
 
+// The fused passes over rows [rowBegin, rowEnd) of the interior.
+VELMOR_INLINE void FusedGreyRows(const u8* const planes[3], int width, int height, bool noiseRemoval, int strength,
+                                 int removal, u8* ring, int rowBegin, int rowEnd, u8* grey) {
+    const auto removedBelow = sketch_kernels::LaneRemovedBelow(removal * 16);
+    const auto s = static_cast<u16>(strength);
+    if (noiseRemoval)
+        GreyFromMedians(planes, width, height, rowBegin, rowEnd, s, removedBelow, ring, grey);
+    else
+        GreyFromPlanes(planes, width, rowBegin, rowEnd, s, removedBelow, grey);
+}
+
+bool IsLaneStrength(int strength) { return strength >= 0 && strength <= sketch_kernels::kMaxLaneStrength; }
+
 }  // namespace
 
 VELMOR_VECTOR_CLONES
@@ -113,17 +126,29 @@ void MakeGreyPlane(const std::uint8_t* red, const std::uint8_t* green, const std
                    std::uint8_t* redLines, std::uint8_t* greenLines, std::uint8_t* blueLines, std::uint8_t* grey) {
     if (width <= 2 || height <= 2) return;
     const u8* const planes[3] = {red, green, blue};
-    const int threshold = removal * 16;
-    const bool laneStrength = strength >= 0 && strength <= sketch_kernels::kMaxLaneStrength;
-    if (!laneStrength || (noiseRemoval && height < kRingRows)) {
+    // The median ring lives at the start of the filter input.
+    if (!IsLaneStrength(strength) || (noiseRemoval && height < kRingRows)) {
         u8* const lines[3] = {redLines, greenLines, blueLines};
-        MakeGreyPlaneStaged(planes, width, height, noiseRemoval, strength, threshold, filterInput, lines, grey);
+        MakeGreyPlaneStaged(planes, width, height, noiseRemoval, strength, removal * 16, filterInput, lines, grey);
         return;
     }
-    const auto removedBelow = sketch_kernels::LaneRemovedBelow(threshold);
-    const auto s = static_cast<u16>(strength);
-    if (noiseRemoval)
-        GreyFromMedians(planes, width, height, s, removedBelow, filterInput, grey);
-    else
-        GreyFromPlanes(planes, width, height, s, removedBelow, grey);
+    FusedGreyRows(planes, width, height, noiseRemoval, strength, removal, filterInput, 1, height - 1, grey);
+}
+
+bool GreyRowsSupported(int strength) { return IsLaneStrength(strength); }
+
+std::size_t GreyRowsScratchBytes(int width) {
+    return width > 0 ? static_cast<std::size_t>(kRingRows) * static_cast<std::size_t>(width) : 0;
+}
+
+VELMOR_VECTOR_CLONES
+void MakeGreyRows(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int width,
+                  int height, bool noiseRemoval, int strength, int removal, std::uint8_t* scratch, int rowBegin,
+                  int rowEnd, std::uint8_t* grey) {
+    if (width <= 2 || height <= 2 || !IsLaneStrength(strength)) return;
+    rowBegin = rowBegin < 1 ? 1 : rowBegin;
+    rowEnd = rowEnd > height - 1 ? height - 1 : rowEnd;
+    if (rowBegin >= rowEnd) return;
+    const u8* const planes[3] = {red, green, blue};
+    FusedGreyRows(planes, width, height, noiseRemoval, strength, removal, scratch, rowBegin, rowEnd, grey);
 }

@@ -34,28 +34,36 @@ VELMOR_INLINE void PaintPixel(u8* dst, u8 blue, u8 green, u8 red) {
 }  // namespace
 
 VELMOR_VECTOR_CLONES
-void PaintSketch(const std::uint8_t* grey, int width, int height, Colour lineColour, Colour frameColour,
-                 std::uint8_t* dstFirstRow, std::ptrdiff_t dstStride) {
+void PaintSketchRows(const std::uint8_t* grey, int width, int height, Colour lineColour, Colour frameColour,
+                     std::uint8_t* dstFirstRow, std::ptrdiff_t dstStride, int rowBegin, int rowEnd) {
     if (width <= 0 || height <= 0) return;
+    rowBegin = rowBegin < 0 ? 0 : rowBegin;
+    rowEnd = rowEnd > height ? height : rowEnd;
+    if (rowBegin >= rowEnd) return;
     const auto lackBlue = static_cast<u16>(255 - BlueOf(lineColour));
     const auto lackGreen = static_cast<u16>(255 - GreenOf(lineColour));
     const auto lackRed = static_cast<u16>(255 - RedOf(lineColour));
-    for (int y = 1; y < height - 1; ++y)
+    const int interiorBegin = rowBegin < 1 ? 1 : rowBegin;
+    const int interiorEnd = rowEnd > height - 1 ? height - 1 : rowEnd;
+    for (int y = interiorBegin; y < interiorEnd; ++y)
         PaintRow(grey + static_cast<std::ptrdiff_t>(y) * width, dstFirstRow + y * dstStride, width, lackBlue,
                  lackGreen, lackRed);
 
     const u8 frameBlue = BlueOf(frameColour);
     const u8 frameGreen = GreenOf(frameColour);
     const u8 frameRed = RedOf(frameColour);
-    u8* top = dstFirstRow;
-    u8* bottom = dstFirstRow + (height - 1) * dstStride;
-    for (int x = 0; x < width; ++x) {
-        PaintPixel(top + 3 * x, frameBlue, frameGreen, frameRed);
-        PaintPixel(bottom + 3 * x, frameBlue, frameGreen, frameRed);
-    }
-    for (int y = 1; y < height - 1; ++y) {
+    for (int y = rowBegin; y < rowEnd; ++y) {
         u8* row = dstFirstRow + y * dstStride;
-        PaintPixel(row, frameBlue, frameGreen, frameRed);
-        PaintPixel(row + 3 * (width - 1), frameBlue, frameGreen, frameRed);
+        if (y == 0 || y == height - 1) {
+            for (int x = 0; x < width; ++x) PaintPixel(row + 3 * x, frameBlue, frameGreen, frameRed);
+        } else {
+            PaintPixel(row, frameBlue, frameGreen, frameRed);
+            PaintPixel(row + 3 * (width - 1), frameBlue, frameGreen, frameRed);
+        }
     }
+}
+
+void PaintSketch(const std::uint8_t* grey, int width, int height, Colour lineColour, Colour frameColour,
+                 std::uint8_t* dstFirstRow, std::ptrdiff_t dstStride) {
+    PaintSketchRows(grey, width, height, lineColour, frameColour, dstFirstRow, dstStride, 0, height);
 }

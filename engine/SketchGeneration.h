@@ -37,3 +37,21 @@ void MakeGreyPlane(const std::uint8_t* red, const std::uint8_t* green, const std
 // written. Only grey's interior is read.
 void PaintSketch(const std::uint8_t* grey, int width, int height, Colour lineColour, Colour frameColour,
                  std::uint8_t* dstFirstRow, std::ptrdiff_t dstStride);
+
+// Bands of rows, for running one picture on several threads at once: each
+// call touches only rows [rowBegin, rowEnd) of its output (clipped to the
+// picture), and any split of 0..H into bands gives exactly the whole-picture
+// result.
+//
+// MakeGreyRows: the interior rows of MakeGreyPlane's grey in the band, with
+// scratch of GreyRowsScratchBytes(W) bytes of its own (the median ring); for
+// the strengths GreyRowsSupported() accepts (every strength the sketch
+// passes), otherwise it does nothing and MakeGreyPlane must be used.
+bool GreyRowsSupported(int strength);
+std::size_t GreyRowsScratchBytes(int width);
+void MakeGreyRows(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, int width,
+                  int height, bool noiseRemoval, int strength, int removal, std::uint8_t* scratch, int rowBegin,
+                  int rowEnd, std::uint8_t* grey);
+// PaintSketchRows: the band's rows of PaintSketch, frame included.
+void PaintSketchRows(const std::uint8_t* grey, int width, int height, Colour lineColour, Colour frameColour,
+                     std::uint8_t* dstFirstRow, std::ptrdiff_t dstStride, int rowBegin, int rowEnd);

@@ -3,18 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Decode.h"
-#include "imaging/DecodeLimits.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Legitimate pictures up to the real limit would only trip the RSS limit;
-    // 4 Mpixels keeps every path reachable and each input fast.
-    imaging::SetMaxDecodePixelsForTesting(std::uint64_t{1} << 22);
-    return 0;
-}
+#include "imaging/codecs/Decode.h"
+#include "imaging/codecs/DecodeLimits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    imaging::Picture picture = imaging::DecodeMemory(data, size);
+    // Legitimate pictures up to the real limit would only trip the RSS limit;
+    // 4 Mpixels keeps every path reachable and each input fast.
+    imaging::Picture picture = imaging::DecodeMemory(data, size, {std::uint64_t{1} << 22});
     if (!picture.IsValid()) return 0;
     imaging::BitmapData locked;
     if (picture.LockBits(nullptr, imaging::ImageLockModeRead, imaging::PixelFormat32bppARGB, &locked) != imaging::Ok)

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "imaging/Encoders.h"
+#include "imaging/codecs/Encoders.h"
 
 // Returns the encoder's position in the list and fills `clsid`, or -1 with
 // the reason in `errorText` (a status text, or one of

@@ -5,7 +5,6 @@
 #include "imageio/FindEncoder.h"
 #include "imageio/GraphicsStatusText.h"
 #include "imageio/ImageFileTypes.h"
-#include "imageio/Messages.h"
 
 namespace {
 
@@ -34,27 +33,23 @@ std::string_view FindPathExtension(std::string_view path) {
     return extension;
 }
 
-bool SaveImageByExtension(const std::string& path, imaging::Picture& picture) {
+std::optional<ImageFileError> TrySaveImageByExtension(const std::string& path, imaging::Picture& picture) {
     const std::string_view extension = FindPathExtension(path);
     if (extension.empty()) {
-        ShowMessage("拡張子がありません。\n" + path);
-        return false;
+        return ImageFileError{"拡張子がありません。\n" + path, imaging::InvalidParameter};
     }
     const char* mimeType = MimeTypeForExtension(extension);
     if (mimeType == nullptr) {
-        ShowMessage("未対応の拡張子です。\n" + path);
-        return false;
+        return ImageFileError{"未対応の拡張子です。\n" + path, imaging::InvalidParameter};
     }
     imaging::Clsid clsid;
     std::string reason;
     if (FindEncoderByMimeType(mimeType, &clsid, &reason) < 0) {
-        ShowMessage("MimeTypeのエンコーダーを取得できませんでした。\n" + reason);
-        return false;
+        return ImageFileError{"MimeTypeのエンコーダーを取得できませんでした。\n" + reason, imaging::UnknownImageFormat};
     }
     const imaging::Status status = imaging::SaveImageToFile(picture, std::filesystem::path(path), clsid);
     if (status != imaging::Ok) {
-        ShowMessage("ファイル保存できませんでした。\n" + GraphicsStatusText(status) + "\n" + path);
-        return false;
+        return ImageFileError{"ファイル保存できませんでした。\n" + GraphicsStatusText(status) + "\n" + path, status};
     }
-    return true;
+    return std::nullopt;
 }

@@ -1,20 +1,21 @@
 // Writing a picture in the format named by the path's extension, with that
-// encoder's defaults (no options). Every failure is shown through ShowMessage
-// (Messages.h) as exactly one message:
+// encoder's defaults (no options). Every failure comes back as one message:
 //   no extension          "拡張子がありません。\n" + path
 //   extension not listed  "未対応の拡張子です。\n" + path
 //   no encoder            "MimeTypeのエンコーダーを取得できませんでした。\n" + reason
 //   the write failed      "ファイル保存できませんでした。\n" + status text + "\n" + path
-// and returns false; callers show nothing further.
+// and nothing is shown here.
 //
 // An existing file is replaced only once the new one is completely written,
 // so a failed save leaves it untouched and leaves no partial file behind.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "imaging/Picture.h"
+#include "imageio/ImageFileError.h"
+#include "imaging/picture/Picture.h"
 
 // The path's extension, from its last "." to the end, or empty when a "/",
 // "\\" or " " follows that dot (then the dot belongs to a folder name or is
@@ -22,5 +23,5 @@
 std::string_view FindPathExtension(std::string_view path);
 
 // `path` is used as given (UTF-8); extensions compare without regard to the
-// case of A to Z only.
-bool SaveImageByExtension(const std::string& path, imaging::Picture& picture);
+// case of A to Z only. Nothing on success.
+std::optional<ImageFileError> TrySaveImageByExtension(const std::string& path, imaging::Picture& picture);

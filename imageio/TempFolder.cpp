@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "imageio/Messages.h"
 
 namespace {
 
@@ -48,13 +47,12 @@ bool MakePrivateFolder(const std::string& folder) {
 
 }  // namespace
 
-bool GetTempFolder(std::string& folder) {
+std::optional<ImageFileError> TryGetTempFolder(std::string& folder) {
     std::string chosen = ChooseFolder();
     if (chosen.size() <= kMaxFolderLength && MakePrivateFolder(chosen)) {
         folder = std::move(chosen);
-        return true;
+        return std::nullopt;
     }
     folder.clear();
-    ShowMessage("一時保存ディレクトリを取得できませんでした。");
-    return false;
+    return ImageFileError{"一時保存ディレクトリを取得できませんでした。", imaging::Win32Error};
 }

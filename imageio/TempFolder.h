@@ -7,9 +7,12 @@
 // to someone else.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "imageio/ImageFileError.h"
+
 // Fills `folder` with the path ending in "/" (at most 259 bytes) and returns
-// true; otherwise shows "一時保存ディレクトリを取得できませんでした。", empties
-// `folder` and returns false.
-bool GetTempFolder(std::string& folder);
+// nothing; otherwise empties `folder` and returns the failure, whose message
+// is "一時保存ディレクトリを取得できませんでした。".
+std::optional<ImageFileError> TryGetTempFolder(std::string& folder);

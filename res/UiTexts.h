@@ -6,6 +6,7 @@ inline constexpr const char* kAppTitle = "ヴェルモア";
 inline constexpr const char* kUntitledDocument = "ファイル未指定";
 inline constexpr const char* kIdleStatusText = "F1でヘルプを表示します。";
 inline constexpr const char* kMsgUnsupportedData = "未対応のデータ形式です。";
+inline constexpr const char* kMsgOutOfMemory = "メモリ不足です。";
 inline constexpr const char* kMsgStatusBarFailed = "ステータスバーを作成できませんでした。";
 inline constexpr const char* kMsgDialogBarFailed = "ダイアログバーを作成できませんでした。";
 inline constexpr const char* kEmptyViewPrompt = "元絵ファイルを開くか、ここにドロップしてください。";

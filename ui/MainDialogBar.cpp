@@ -36,10 +36,12 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
     m_btnMake = new CImageTextButton(this, ID_MAKE_SKETCH, U("下絵を作成"), at(6, 30), size(84, 18));
     new wxStaticBox(this, IDC_GROUP_OPTIONS, U("作成オプション"), at(6, 54), size(84, 144));
     new wxStaticText(this, IDC_LABEL_STRONG, U("線の濃さ"), at(12, 66), size(42, 8));
-    m_sliderLineStrong = new wxSlider(this, IDC_LINE_STRONG, 3, 1, 11, at(12, 75), size(72, 24),
+    m_sliderLineStrong = new wxSlider(this, IDC_LINE_STRONG, kLineStrength.defaultValue, kLineStrength.min,
+                                      kLineStrength.max, at(12, 75), size(72, 24),
                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
     new wxStaticText(this, IDC_LABEL_REMOVE, U("薄い線を除去"), at(12, 102), size(54, 8));
-    m_sliderLineRemove = new wxSlider(this, IDC_LINE_REMOVE, 0, 0, 10, at(12, 111), size(72, 24),
+    m_sliderLineRemove = new wxSlider(this, IDC_LINE_REMOVE, kLineRemoval.defaultValue, kLineRemoval.min,
+                                      kLineRemoval.max, at(12, 111), size(72, 24),
                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
     m_checkDenoise = new wxCheckBox(this, IDC_DENOISE, U("ノイズを除去\n（写真向け）"), at(12, 138), size(60, 18));
     m_btnLineColor = new CColorButton(this, IDC_LINE_COLOR, U("線の色..."), at(12, 159), size(72, 14));
@@ -143,6 +145,26 @@ void CMainDialogBar::OnCharHook(wxKeyEvent& event) {
     wxCommandEvent back(EVT_VELMOR_FOCUS_VIEW, GetId());
     back.SetEventObject(this);
     ProcessWindowEvent(back);
+}
+
+SketchParameters CMainDialogBar::Parameters() const {
+    SketchParameters p;
+    p.strength = m_sliderLineStrong->GetValue();
+    p.removal = m_sliderLineRemove->GetValue();
+    p.noiseRemoval = m_checkDenoise->GetValue();
+    p.lineColour = m_btnLineColor->m_color;
+    p.frameColour = m_btnFrameColor->m_color;
+    return p;
+}
+
+void CMainDialogBar::SetParameters(const SketchParameters& p) {
+    m_sliderLineStrong->SetValue(p.strength);
+    m_sliderLineRemove->SetValue(p.removal);
+    m_checkDenoise->SetValue(p.noiseRemoval);
+    m_btnLineColor->m_color = p.lineColour;
+    m_btnFrameColor->m_color = p.frameColour;
+    m_btnLineColor->Refresh();
+    m_btnFrameColor->Refresh();
 }
 
 void CMainDialogBar::OnSliderChanged(wxScrollEvent& event) {

@@ -8,6 +8,8 @@
 
 #include <wx/panel.h>
 
+#include "pipeline/SketchParameters.h"
+
 class wxSlider;
 class wxChoice;
 class wxCheckBox;
@@ -26,6 +28,10 @@ public:
     void FocusEdgeControl(bool first);
 
     wxCheckBox* DenoiseBox() const { return m_checkDenoise; }
+
+    // The sketch parameters as the controls hold them now, and back.
+    SketchParameters Parameters() const;
+    void SetParameters(const SketchParameters& parameters);
 
     CImageTextButton* m_btnOpen = nullptr;
     CImageTextButton* m_btnMake = nullptr;

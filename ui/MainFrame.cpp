@@ -164,15 +164,16 @@ void CMainFrame::RefreshRecentFileItems(wxMenu* file) {
 }
 
 void CMainFrame::LoadPanelSettings() {
-    const PanelSettings s = PanelSettingsFromStore(
-        ReadSettingInt(kSectionSettings, "LineStrong", 3), ReadSettingInt(kSectionSettings, "LineRemove", 0),
-        ReadSettingInt(kSectionSettings, "Denoise", 0), ReadSettingInt(kSectionSettings, "LineColor", 0x800000),
-        ReadSettingInt(kSectionSettings, "FrameColor", 0xFFFFFF), ReadSettingInt(kSectionSettings, "ViewRate", 1000));
-    m_wndDlgBar->m_sliderLineStrong->SetValue(s.lineStrong);
-    m_wndDlgBar->m_sliderLineRemove->SetValue(s.lineRemove);
-    m_wndDlgBar->DenoiseBox()->SetValue(s.denoise);
-    m_wndDlgBar->m_btnLineColor->m_color = s.lineColor;
-    m_wndDlgBar->m_btnFrameColor->m_color = s.frameColor;
+    const StoredPanelSettings d = DefaultStoredPanelSettings();
+    const PanelSettings s = PanelSettingsFromStore({
+        ReadSettingInt(kSectionSettings, "LineStrong", d.lineStrong),
+        ReadSettingInt(kSectionSettings, "LineRemove", d.lineRemove),
+        ReadSettingInt(kSectionSettings, "Denoise", d.denoise),
+        ReadSettingInt(kSectionSettings, "LineColor", d.lineColor),
+        ReadSettingInt(kSectionSettings, "FrameColor", d.frameColor),
+        ReadSettingInt(kSectionSettings, "ViewRate", d.viewRate),
+    });
+    m_wndDlgBar->SetParameters(s.sketch);
     m_wndDlgBar->SelectViewRate(s.viewRate);
 }
 
@@ -204,11 +205,7 @@ void CMainFrame::OnMoveOrSize(wxEvent& event) {
 
 void CMainFrame::SaveSettings() {
     PanelSettings s;
-    s.lineStrong = m_wndDlgBar->m_sliderLineStrong->GetValue();
-    s.lineRemove = m_wndDlgBar->m_sliderLineRemove->GetValue();
-    s.denoise = m_wndDlgBar->DenoiseBox()->GetValue();
-    s.lineColor = m_wndDlgBar->m_btnLineColor->m_color;
-    s.frameColor = m_wndDlgBar->m_btnFrameColor->m_color;
+    s.sketch = m_wndDlgBar->Parameters();
     s.viewRate = RateForZoomItem(m_wndDlgBar->m_comboViewRate->GetSelection());
     const StoredPanelSettings stored = PanelSettingsToStore(s);
     WriteSettingInt(kSectionSettings, "LineStrong", stored.lineStrong);

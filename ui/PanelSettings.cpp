@@ -1,29 +1,30 @@
 #include "ui/PanelSettings.h"
 
-#include <algorithm>
-
 namespace {
 
 // Stored numbers are 32-bit patterns; a slider reads them as signed.
-int Clamp(std::uint32_t stored, int lo, int hi) {
-    return std::clamp(static_cast<int>(static_cast<std::int32_t>(stored)), lo, hi);
+int Clamp(std::uint32_t stored, const IntParameter& range) {
+    return range.Clamp(static_cast<int>(static_cast<std::int32_t>(stored)));
 }
+
+constexpr std::uint32_t kRemovalScale = 8;
 
 }  // namespace
 
-PanelSettings PanelSettingsFromStore(std::uint32_t lineStrong, std::uint32_t lineRemove, std::uint32_t denoise,
-                                     std::uint32_t lineColor, std::uint32_t frameColor, std::uint32_t viewRate) {
+StoredPanelSettings DefaultStoredPanelSettings() { return PanelSettingsToStore(PanelSettings{}); }
+
+PanelSettings PanelSettingsFromStore(const StoredPanelSettings& stored) {
     PanelSettings s;
-    s.lineStrong = Clamp(lineStrong, 1, 11);
-    s.lineRemove = Clamp(lineRemove / 8, 0, 10);
-    s.denoise = denoise != 0;
-    s.lineColor = lineColor;
-    s.frameColor = frameColor;
-    s.viewRate = viewRate;
+    s.sketch.strength = Clamp(stored.lineStrong, kLineStrength);
+    s.sketch.removal = Clamp(stored.lineRemove / kRemovalScale, kLineRemoval);
+    s.sketch.noiseRemoval = stored.denoise != 0;
+    s.sketch.lineColour = stored.lineColor;
+    s.sketch.frameColour = stored.frameColor;
+    s.viewRate = stored.viewRate;
     return s;
 }
 
 StoredPanelSettings PanelSettingsToStore(const PanelSettings& s) {
-    return {static_cast<std::uint32_t>(s.lineStrong), static_cast<std::uint32_t>(s.lineRemove * 8),
-            s.denoise ? 1u : 0u, s.lineColor, s.frameColor, s.viewRate};
+    return {static_cast<std::uint32_t>(s.sketch.strength), static_cast<std::uint32_t>(s.sketch.removal) * kRemovalScale,
+            s.sketch.noiseRemoval ? 1u : 0u, s.sketch.lineColour, s.sketch.frameColour, s.viewRate};
 }

@@ -5,12 +5,10 @@
 
 #include <cstdint>
 
+#include "pipeline/SketchParameters.h"
+
 struct PanelSettings {
-    int lineStrong = 3;  // 1..11
-    int lineRemove = 0;  // 0..10
-    bool denoise = false;
-    std::uint32_t lineColor = 0x800000;
-    std::uint32_t frameColor = 0xFFFFFF;
+    SketchParameters sketch;
     std::uint32_t viewRate = 1000;
 };
 
@@ -18,6 +16,8 @@ struct StoredPanelSettings {
     std::uint32_t lineStrong, lineRemove, denoise, lineColor, frameColor, viewRate;
 };
 
-PanelSettings PanelSettingsFromStore(std::uint32_t lineStrong, std::uint32_t lineRemove, std::uint32_t denoise,
-                                     std::uint32_t lineColor, std::uint32_t frameColor, std::uint32_t viewRate);
+// What the store holds on a first run.
+StoredPanelSettings DefaultStoredPanelSettings();
+
+PanelSettings PanelSettingsFromStore(const StoredPanelSettings& stored);
 StoredPanelSettings PanelSettingsToStore(const PanelSettings& s);

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "imaging/Resample.h"
+#include "imaging/display/Resample.h"
 
 namespace {
 

@@ -71,16 +71,24 @@ TEST(PanelSettings, StoredValuesMapToControlsAndBack) {
         {5, 0xFFFFFFF8u, 5, 10, 5, 80},    // divided as unsigned, then clamped
     };
     for (const auto& c : cases) {
-        const PanelSettings s = PanelSettingsFromStore(c.strong, c.remove, 2, 0x123456, 0, 300);
-        EXPECT_EQ(s.lineStrong, c.expectStrong);
-        EXPECT_EQ(s.lineRemove, c.expectRemove);
-        EXPECT_TRUE(s.denoise);
+        const PanelSettings s = PanelSettingsFromStore({c.strong, c.remove, 2, 0x123456, 0, 300});
+        EXPECT_EQ(s.sketch.strength, c.expectStrong);
+        EXPECT_EQ(s.sketch.removal, c.expectRemove);
+        EXPECT_TRUE(s.sketch.noiseRemoval);
         const StoredPanelSettings stored = PanelSettingsToStore(s);
         EXPECT_EQ(stored.lineStrong, c.writtenStrong);
         EXPECT_EQ(stored.lineRemove, c.writtenRemove);
         EXPECT_EQ(stored.denoise, 1u);
         EXPECT_EQ(stored.lineColor, 0x123456u);
     }
+    // A first run stores the sketch defaults.
+    const StoredPanelSettings first = DefaultStoredPanelSettings();
+    EXPECT_EQ(first.lineStrong, 3u);
+    EXPECT_EQ(first.lineRemove, 0u);
+    EXPECT_EQ(first.denoise, 0u);
+    EXPECT_EQ(first.lineColor, 0x800000u);
+    EXPECT_EQ(first.frameColor, 0xFFFFFFu);
+    EXPECT_EQ(first.viewRate, 1000u);
 }
 
 }  // namespace

@@ -16,8 +16,8 @@
 #include "cli/SketchFile.h"
 #include "engine/BitmapLock.h"
 #include "imageio/FindEncoder.h"
-#include "imaging/Decode.h"
-#include "imaging/Encoders.h"
+#include "imaging/codecs/Decode.h"
+#include "imaging/codecs/Encoders.h"
 #include "tests/reference/SketchReference.h"
 
 namespace fs = std::filesystem;
@@ -135,7 +135,7 @@ TEST(SketchFile, WritesExactlyTheReferenceSketch) {
     ASSERT_EQ(imaging::SaveImageToFile(input, in, EncoderFor("image/png")), imaging::Ok);
 
     struct Case {
-        SketchSettings s;
+        SketchParameters s;
     };
     const Case cases[] = {
         {{3, 0, false, 0x800000, 0xFFFFFF}},

@@ -31,7 +31,7 @@
 #include "document/VelmorDoc.h"
 #include "engine/BitmapLock.h"
 #include "imageio/FindEncoder.h"
-#include "imaging/Encoders.h"
+#include "imaging/codecs/Encoders.h"
 #include "res/CommandIds.h"
 #include "res/UiTexts.h"
 #include "ui/ColorButton.h"

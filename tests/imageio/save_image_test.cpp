@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "../imaging/encode_fixtures.h"
-#include "CapturingSink.h"
 #include "imageio/FindEncoder.h"
 #include "imageio/ImageFileTypes.h"
 #include "imageio/SaveImage.h"
@@ -55,19 +54,17 @@ TEST_P(SaveByExtension, PicksTheEncoderOrShowsOneMessage) {
     const std::string path = (folder / c.name).string();
     imaging::Picture picture = MakePicture(imaging::PixelFormat24bppRGB);
 
-    CapturingSink sink;
-    const bool saved = SaveImageByExtension(path, picture);
+    const std::optional<ImageFileError> failure = TrySaveImageByExtension(path, picture);
 
     if (c.magic != nullptr) {
-        EXPECT_TRUE(saved);
-        EXPECT_TRUE(sink.messages.empty());
+        EXPECT_FALSE(failure) << failure->message;
         const std::vector<std::uint8_t> bytes = ReadBytes(path);
         const std::string magic(c.magic);
         ASSERT_GE(bytes.size(), magic.size());
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magic.size())), magic);
     } else {
-        EXPECT_FALSE(saved);
-        EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(c.message) + c.detail + path});
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->message, std::string(c.message) + c.detail + path);
         EXPECT_FALSE(fs::exists(path));
     }
     // Only the saved file (and the prepared folder) are left.
@@ -83,9 +80,10 @@ TEST(SaveByExtension, AFailedSaveKeepsTheExistingFile) {
     WriteBytes(path, {'o', 'l', 'd'});
     imaging::Picture invalid;
 
-    CapturingSink sink;
-    EXPECT_FALSE(SaveImageByExtension(path, invalid));
-    EXPECT_EQ(sink.messages, std::vector<std::string>{kSaveFailed + "不正なパラメータです。\n" + path});
+    const std::optional<ImageFileError> failure = TrySaveImageByExtension(path, invalid);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->message, kSaveFailed + "不正なパラメータです。\n" + path);
+    EXPECT_EQ(failure->status, imaging::InvalidParameter);
     EXPECT_EQ(ReadBytes(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"sketch.png"});
 }
@@ -95,8 +93,7 @@ TEST(SaveByExtension, ReplacesAnExistingFile) {
     const std::string path = (folder / "sketch.gif").string();
     WriteBytes(path, {'o', 'l', 'd'});
     imaging::Picture picture = MakePicture(imaging::PixelFormat8bppIndexed);
-    CapturingSink sink;
-    EXPECT_TRUE(SaveImageByExtension(path, picture));
+    EXPECT_FALSE(TrySaveImageByExtension(path, picture));
     EXPECT_EQ(ReadWithImageMagick(path).width, picture.Width());
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"sketch.gif"});
 }

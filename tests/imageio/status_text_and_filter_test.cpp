@@ -6,7 +6,6 @@
 
 #include "imageio/GraphicsStatusText.h"
 #include "imageio/ImageFileFilter.h"
-#include "imageio/Messages.h"
 
 namespace {
 
@@ -75,26 +74,6 @@ TEST(BuildImageFileFilter, TheWholeFilter) {
 
 TEST(FormatFilterEntry, ArgumentsAreTakenLiterally) {
     EXPECT_EQ(FormatFilterEntry("実行%s", "*.%s", "*"), "実行%sファイル (*.%s)|*|");
-}
-
-// The default sink: one line on stderr, whatever the text ends in.
-TEST(Messages, DefaultSinkWritesALineToStderr) {
-    for (const auto& [text, written] : {std::pair<std::string, std::string>{"一行目\n詳細", "一行目\n詳細\n"},
-                                        {"終わり\n", "終わり\n"}}) {
-        std::fflush(stderr);
-        char name[] = "/tmp/velmor-stderr-XXXXXX";
-        const int fd = ::mkstemp(name);
-        const int saved = ::dup(2);
-        ::dup2(fd, 2);
-        ShowMessage(text);
-        ::dup2(saved, 2);
-        ::close(saved);
-        std::string captured(64, '\0');
-        captured.resize(static_cast<std::size_t>(::pread(fd, captured.data(), captured.size(), 0)));
-        ::close(fd);
-        ::unlink(name);
-        EXPECT_EQ(captured, written);
-    }
 }
 
 }  // namespace

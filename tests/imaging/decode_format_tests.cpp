@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "decode_test_util.h"
-#include "imaging/Decode.h"
+#include "imaging/codecs/Decode.h"
 
 using namespace decode_test;
 using namespace imaging;

@@ -1,14 +1,13 @@
 // Bad files: cut, damaged, declaring huge sizes, or flooding the decoder
 // with scans, chunks or blocks. None may crash, hang or exhaust memory.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <zlib.h>
 
 #include <chrono>
 
 #include "decode_test_util.h"
-#include "imaging/Decode.h"
-#include "imaging/DecodeLimits.h"
+#include "imaging/codecs/Decode.h"
+#include "imaging/codecs/DecodeLimits.h"
 
 using namespace decode_test;
 using namespace imaging;
@@ -17,9 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsToDecode(const Bytes& b, Status* status) {
+double SecondsToDecode(const Bytes& b, Status* status, const DecodeLimits& limits = {}) {
     const auto t0 = Clock::now();
-    Picture p = Decode(b);
+    Picture p = DecodeMemory(b.data(), b.size(), limits);
     *status = p.LastStatus();
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
@@ -140,7 +139,7 @@ TEST(DecodeDamaged, FlippedBytesNeverBreakTheDecoder) {
             Picture p = Decode(b);
             if (p.IsValid()) {
                 ASSERT_GT(p.Width(), 0u);
-                ASSERT_LE(std::uint64_t{p.Width()} * p.Height(), MaxDecodePixels());
+                ASSERT_LE(std::uint64_t{p.Width()} * p.Height(), kMaxPicturePixels);
             } else {
                 ASSERT_TRUE(p.LastStatus() == UnknownImageFormat || p.LastStatus() == OutOfMemory)
                     << "byte " << i << " status " << p.LastStatus();
@@ -234,10 +233,9 @@ TEST(DecodeBomb, HugeDeclaredSizeIsOutOfMemoryAndFast) {
         SCOPED_TRACE(kind);
         // The WebP header cannot say more than 16384 x 16384 = 2^28, which is
         // allowed; lowering the limit shows the same check.
-        if (std::string(kind) == "webp") SetMaxDecodePixelsForTesting(1 << 24);
+        const DecodeLimits limits{std::string(kind) == "webp" ? std::uint64_t{1} << 24 : kMaxPicturePixels};
         Status status = Ok;
-        const double seconds = SecondsToDecode(Bomb(kind), &status);
-        SetMaxDecodePixelsForTesting(0);
+        const double seconds = SecondsToDecode(Bomb(kind), &status, limits);
         EXPECT_EQ(status, OutOfMemory);
         EXPECT_LT(seconds, 0.5);
     }
@@ -280,37 +278,16 @@ TEST(DecodeBomb, TinyFileClaimingLargePictureIsRefusedFast) {
 // With the limit lowered below the fixtures' 256 pixels, every decoder refuses
 // every fixture: each one checks before allocating.
 TEST(DecodeBomb, EveryDecoderHonoursTheLimit) {
-    SetMaxDecodePixelsForTesting(255);
     for (const char* file : {"png_gray1.png", "png_rgba16.png", "png_rgb8_interlaced.png", "jpeg_baseline.jpg",
                              "jpeg_progressive.jpg", "jpeg_exif6.jpg", "gif_transparent.gif", "tiff_rgba.tif",
                              "tiff_tiled.tif", "bmp_1.bmp", "bmp_rle4.bmp", "bmp_32_alpha.bmp", "webp_alpha.webp",
                              "webp_lossy.webp"}) {
         SCOPED_TRACE(file);
-        EXPECT_EQ(DecodeFile(FixturePath(file)).LastStatus(), OutOfMemory);
+        EXPECT_EQ(DecodeFile(FixturePath(file), {255}).LastStatus(), OutOfMemory);
+        const Bytes b = ReadFixture(file);
+        EXPECT_EQ(DecodeMemory(b.data(), b.size(), {255}).LastStatus(), OutOfMemory);
     }
-    SetMaxDecodePixelsForTesting(256);
-    EXPECT_TRUE(DecodeFile(FixturePath("png_rgb8.png")).IsValid());
-    SetMaxDecodePixelsForTesting(0);
-}
-
-// The limit follows the memory the process may use: under a 1 GiB address
-// space a 6000 x 4000 photo still fits, a 10000 x 10000 one does not.
-TEST(DecodeLimits, FollowAddressSpaceLimit) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under a lowered address-space limit";
-#endif
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
-    rlimit lowered = saved;
-    lowered.rlim_cur = std::min<rlim_t>(saved.rlim_max, rlim_t{1} << 30);
-    ASSERT_EQ(setrlimit(RLIMIT_AS, &lowered), 0);
-    const std::uint64_t max = MaxDecodePixels();
-    const bool photo = DecodeSizeAllowed(6000, 4000);
-    const bool huge = DecodeSizeAllowed(10000, 10000);
-    setrlimit(RLIMIT_AS, &saved);
-    EXPECT_LE(max, (std::uint64_t{1} << 30) / kWorkingSetBytesPerPixel);
-    EXPECT_TRUE(photo);
-    EXPECT_FALSE(huge);
+    EXPECT_TRUE(DecodeFile(FixturePath("png_rgb8.png"), {256}).IsValid());
 }
 
 TEST(DecodeLimits, SizeEdges) {
@@ -320,7 +297,10 @@ TEST(DecodeLimits, SizeEdges) {
     } cases[] = {{0, 1, false},          {1, 0, false},          {1, 1, true},
                  {16385, 16384, false},  {std::uint64_t{1} << 31, 1, false},
                  {1, std::uint64_t{1} << 40, false}, {UINT64_MAX, UINT64_MAX, false}};
-    for (const Case& c : cases) EXPECT_EQ(DecodeSizeAllowed(c.w, c.h), c.allowed) << c.w << " x " << c.h;
+    for (const Case& c : cases)
+        EXPECT_EQ(DecodeSizeAllowed(c.w, c.h, kMaxPicturePixels), c.allowed) << c.w << " x " << c.h;
+    EXPECT_TRUE(DecodeSizeAllowed(16, 16, 256));
+    EXPECT_FALSE(DecodeSizeAllowed(16, 17, 256));
 }
 
 // ---- floods -----------------------------------------------------------------

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Decode.h"
+#include "imaging/codecs/Decode.h"
 
 namespace decode_test {
 

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "encode_fixtures.h"
-#include "imaging/AtomicFile.h"
+#include "imaging/files/AtomicFile.h"
 
 namespace encode_test {
 namespace {

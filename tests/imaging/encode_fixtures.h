@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Encoders.h"
-#include "imaging/Picture.h"
+#include "imaging/codecs/Encoders.h"
+#include "imaging/picture/Picture.h"
 
 namespace encode_test {
 

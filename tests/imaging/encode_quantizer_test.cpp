@@ -3,7 +3,7 @@
 #include <set>
 
 #include "encode_fixtures.h"
-#include "imaging/ColourQuantizer.h"
+#include "imaging/codecs/ColourQuantizer.h"
 
 namespace encode_test {
 namespace {

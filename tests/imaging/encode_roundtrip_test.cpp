@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "encode_fixtures.h"
-#include "imaging/Decode.h"
+#include "imaging/codecs/Decode.h"
 
 namespace encode_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/Picture.h"
+#include "imaging/picture/Picture.h"
 
 using namespace imaging;
 

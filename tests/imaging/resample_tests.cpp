@@ -13,8 +13,8 @@
 #include <new>
 #include <vector>
 
-#include "imaging/Resample.h"
-#include "imaging/ResampleKernels.h"
+#include "imaging/display/Resample.h"
+#include "imaging/display/ResampleKernels.h"
 
 using namespace imaging;
 

@@ -1,0 +1,102 @@
+#include "imaging/codecs/Decode.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "imaging/codecs/Decoders.h"
+
+namespace imaging {
+namespace {
+
+// Files beyond this cannot be a picture the limits would allow anyway.
+constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 31;
+
+Status FileError(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileNotFound;
+    case EACCES:
+    case EPERM:
+        return AccessDenied;
+    default:
+        return Win32Error;
+    }
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool StartsWith(const std::uint8_t* data, std::size_t size, const char* magic, std::size_t n) {
+    return size >= n && std::memcmp(data, magic, n) == 0;
+}
+
+}  // namespace
+
+Picture DecodeMemory(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits) {
+    if (data == nullptr && size != 0)
+        return Picture::Failed(InvalidParameter);
+    const detail::Bytes file{data, size, limits.maxPixels};
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8))
+        return detail::DecodePng(file);
+    if (StartsWith(data, size, "\xff\xd8\xff", 3))
+        return detail::DecodeJpeg(file);
+    if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6))
+        return detail::DecodeGif(file);
+    if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4) ||
+        StartsWith(data, size, "II+\0", 4) || StartsWith(data, size, "MM\0+", 4))
+        return detail::DecodeTiff(file);
+    if (StartsWith(data, size, "BM", 2))
+        return detail::DecodeBmp(file);
+    if (size >= 12 && StartsWith(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0)
+        return detail::DecodeWebp(file);
+    return Picture::Failed(UnknownImageFormat);
+}
+
+Picture DecodeFile(const std::filesystem::path& path, const DecodeLimits& limits) {
+    const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0)
+        return Picture::Failed(FileError(errno));
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0)
+        return Picture::Failed(FileError(errno));
+    if (!S_ISREG(st.st_mode))
+        return Picture::Failed(Win32Error);  // folders, pipes, devices
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size > kMaxFileBytes)
+        return Picture::Failed(OutOfMemory);
+    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size ? size : 1]);
+    if (!bytes)
+        return Picture::Failed(OutOfMemory);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = read(fd.get(), bytes.get() + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Picture::Failed(FileError(errno));
+        if (n == 0)
+            break;  // shrank while reading: decode what is there
+        got += static_cast<std::size_t>(n);
+    }
+    return DecodeMemory(bytes.get(), got, limits);
+}
+
+}  // namespace imaging

@@ -1,0 +1,151 @@
+#include "imaging/files/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+namespace imaging {
+
+Status StatusFromErrno(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return AccessDenied;
+    case ENOMEM:
+        return OutOfMemory;
+    default:
+        return Win32Error;
+    }
+}
+
+namespace {
+
+// The temporary file until it has been renamed: closed and removed on every
+// path that does not reach Commit.
+class TempFile {
+public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+
+    // Creates a fresh file next to the target. The name starts with a dot so
+    // that a file browser hides it while it is being written.
+    int Create(const std::filesystem::path& folder) {
+        static std::atomic<std::uint64_t> counter{0};
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            const std::uint64_t salt =
+                static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                (static_cast<std::uint64_t>(::getpid()) << 32) ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+            char name[40];
+            std::snprintf(name, sizeof name, ".velmor-save-%016llx.tmp", static_cast<unsigned long long>(salt));
+            std::string path = (folder / name).string();
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                fd_ = fd;
+                path_ = std::move(path);
+                return 0;
+            }
+            if (errno != EEXIST) return errno;
+        }
+        return EEXIST;
+    }
+
+    int WriteAll(std::span<const std::uint8_t> bytes) {
+        const std::uint8_t* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd_, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        return 0;
+    }
+
+    // Gives the new file the mode (and, where allowed, the owner) of the file
+    // it replaces. A failing chown is no reason to refuse the save.
+    int CopyAttributes(const struct stat& old) {
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+            // Not permitted for ordinary users unless they own the file already.
+        }
+        return ::fchmod(fd_, old.st_mode & 07777) == 0 ? 0 : errno;
+    }
+
+    int SyncAndClose() {
+        if (::fsync(fd_) != 0) return errno;
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+    int RenameTo(const std::filesystem::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) return errno;
+        path_.clear();
+        return 0;
+    }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Makes the rename itself durable; a failure here loses nothing already
+// written, so it is not reported.
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+Status WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes) {
+    if (requested.empty() || !requested.has_filename()) return Win32Error;
+
+    std::filesystem::path target = requested;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+        if (!ec) {
+            target = std::move(resolved);
+        } else {
+            // A link to a file not there yet: write where it points, keeping the link.
+            const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+            if (!ec) target = link.is_absolute() ? link : target.parent_path() / link;
+        }
+    }
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return Win32Error;
+
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+
+    TempFile temp;
+    int error = temp.Create(folder);
+    if (error == 0) error = temp.WriteAll(bytes);
+    if (error == 0 && exists) error = temp.CopyAttributes(st);
+    if (error == 0) error = temp.SyncAndClose();
+    if (error == 0) error = temp.RenameTo(target);
+    if (error != 0) return StatusFromErrno(error);
+    SyncFolder(folder);
+    return Ok;
+}
+
+}  // namespace imaging

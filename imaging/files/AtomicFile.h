@@ -1,0 +1,27 @@
+// Replacing a file without ever leaving a damaged one: the bytes go to a
+// temporary file in the target's folder, are flushed to disk, and only then
+// renamed over the target. On any failure the temporary file is removed and
+// an existing target is left exactly as it was.
+//
+// A replaced file keeps its permission bits (and, where the caller may, its
+// owner); a new file gets 0666 less the umask. A symbolic link as target is
+// followed, so the file it points at is replaced, not the link.
+//
+// Errors: AccessDenied for EACCES, EPERM and EROFS; OutOfMemory for ENOMEM;
+// Win32Error for every other failure, a missing folder included.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "imaging/picture/Status.h"
+
+namespace imaging {
+
+Status WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+
+// The Status for an errno value, by the rule above.
+Status StatusFromErrno(int error);
+
+}  // namespace imaging

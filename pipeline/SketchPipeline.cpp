@@ -1,0 +1,135 @@
+#include "pipeline/SketchPipeline.h"
+
+#include <omp.h>
+
+#include <algorithm>
+#include <new>
+
+#include "engine/BitmapLock.h"
+#include "engine/SketchGeneration.h"
+#include "imageio/GraphicsStatusText.h"
+
+namespace {
+
+using Buffer = std::unique_ptr<std::uint8_t[]>;
+
+Buffer Allocate(std::size_t bytes) { return Buffer(new (std::nothrow) std::uint8_t[bytes ? bytes : 1]); }
+
+// Bands shorter than this cost more in start-up than they save.
+constexpr int kMinBandRows = 32;
+
+int BandCount(int threads, int height) {
+    if (threads <= 0) threads = omp_get_num_procs();
+    return std::clamp(height / kMinBandRows, 1, std::max(threads, 1));
+}
+
+// Rows [Begin(b), Begin(b + 1)) of 0..rows form band b of n.
+int BandBegin(int band, int bands, int rows) {
+    return static_cast<int>(static_cast<std::int64_t>(rows) * band / bands);
+}
+
+}  // namespace
+
+std::string SketchFailureText(const SketchStatus& status) {
+    switch (status.kind) {
+    case SketchStatus::Ok:
+        return {};
+    case SketchStatus::LockFailed:
+        return std::string(kSketchFailedText) + "\n" + GraphicsStatusText(status.status);
+    case SketchStatus::OutOfMemory:
+        break;
+    }
+    return std::string(kSketchFailedText) + "\n" + GraphicsStatusText(imaging::OutOfMemory);
+}
+
+void SketchPipeline::EnsureSketchPicture(std::uint32_t width, std::uint32_t height) {
+    if (m_pSketch) return;
+    auto sketch = std::unique_ptr<imaging::Picture>(new (std::nothrow) imaging::Picture(
+        static_cast<int>(width), static_cast<int>(height), imaging::PixelFormat24bppRGB));
+    if (!sketch) {
+        sketchFailure_ = imaging::OutOfMemory;
+    } else if (!sketch->IsValid()) {
+        sketchFailure_ = sketch->LastStatus();
+    } else {
+        sketchFailure_ = imaging::Ok;
+        m_pSketch = std::move(sketch);
+    }
+}
+
+SketchStatus SketchPipeline::BuildPlanes(imaging::Picture& original) {
+    if (HasPlanes()) return {};
+    CBitmapLock source;
+    if (source.Lock(&original, true, false, imaging::PixelFormat32bppRGB) != 0)
+        return {SketchStatus::LockFailed, static_cast<imaging::Status>(source.status)};
+    m_pPlaneR.reset();
+    m_pPlaneG.reset();
+    m_pPlaneB.reset();
+    const int w = static_cast<int>(source.data.width);
+    const int h = static_cast<int>(source.data.height);
+    const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    Buffer red = Allocate(n), green = Allocate(n), blue = Allocate(n);
+    if (!red || !green || !blue) return {SketchStatus::OutOfMemory};
+    BuildColourPlanes(source.FirstRow(), source.data.stride, w, h, red.get(), green.get(), blue.get());
+    m_pPlaneR = std::move(red);
+    m_pPlaneG = std::move(green);
+    m_pPlaneB = std::move(blue);
+    width_ = w;
+    height_ = h;
+    return {};
+}
+
+SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
+    if (!HasPlanes()) return {SketchStatus::LockFailed, imaging::WrongState};
+    const int w = width_, h = height_;
+    const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    if (!m_pGrey) {
+        m_pGrey = Allocate(n);
+        if (!m_pGrey) return {SketchStatus::OutOfMemory};
+    }
+
+    const int bands = BandCount(threads, h);
+    if (GreyRowsSupported(p.strength)) {
+        const std::size_t ring = GreyRowsScratchBytes(w);
+        Buffer scratch = Allocate(ring * static_cast<std::size_t>(bands));
+        if (!scratch) return {SketchStatus::OutOfMemory};
+#pragma omp parallel for num_threads(bands) schedule(static, 1)
+        for (int b = 0; b < bands; ++b)
+            MakeGreyRows(m_pPlaneR.get(), m_pPlaneG.get(), m_pPlaneB.get(), w, h, p.noiseRemoval, p.strength,
+                         p.removal, scratch.get() + ring * static_cast<std::size_t>(b), BandBegin(b, bands, h),
+                         BandBegin(b + 1, bands, h), m_pGrey.get());
+    } else {
+        // Strengths the panel never gives: the stages one by one, on one thread.
+        Buffer input = Allocate(n), red = Allocate(n), green = Allocate(n), blue = Allocate(n);
+        if (!input || !red || !green || !blue) return {SketchStatus::OutOfMemory};
+        MakeGreyPlane(m_pPlaneR.get(), m_pPlaneG.get(), m_pPlaneB.get(), w, h, p.noiseRemoval, p.strength, p.removal,
+                      input.get(), red.get(), green.get(), blue.get(), m_pGrey.get());
+    }
+
+    EnsureSketchPicture(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h));
+    if (!m_pSketch) {
+        if (sketchFailure_ == imaging::OutOfMemory) return {SketchStatus::OutOfMemory};
+        return {SketchStatus::LockFailed, sketchFailure_};
+    }
+    CBitmapLock target;
+    if (target.Lock(m_pSketch.get(), false, true, imaging::PixelFormat24bppRGB) != 0)
+        return {SketchStatus::LockFailed, static_cast<imaging::Status>(target.status)};
+    const int sw = static_cast<int>(target.data.width), sh = static_cast<int>(target.data.height);
+    if (sw != w || sh != h) return {SketchStatus::LockFailed, imaging::InvalidParameter};
+    std::uint8_t* first = target.FirstRow();
+    const std::ptrdiff_t stride = target.data.stride;
+#pragma omp parallel for num_threads(bands) schedule(static, 1)
+    for (int b = 0; b < bands; ++b)
+        PaintSketchRows(m_pGrey.get(), w, h, p.lineColour, p.frameColour, first, stride, BandBegin(b, bands, h),
+                        BandBegin(b + 1, bands, h));
+    return {};
+}
+
+void SketchPipeline::Clear() {
+    m_pPlaneR.reset();
+    m_pPlaneG.reset();
+    m_pPlaneB.reset();
+    m_pGrey.reset();
+    m_pSketch.reset();
+    width_ = height_ = 0;
+    sketchFailure_ = imaging::Ok;
+}
