@@ -1,5 +1,6 @@
 #include "engine/SketchGeneration.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -208,6 +209,78 @@ TEST(MakeGreyPlane, ResultDoesNotDependOnTheWorkBuffers) {
     planes.blue = MakePlane(41, 23, Texture::FewLevels, 3);
     for (bool noise : {false, true})
         EXPECT_TRUE(SameInterior(Grey(planes, noise, 5, 2, 0x00), Grey(planes, noise, 5, 2, 0xFF), 41, 23));
+}
+
+// --- Bands of rows
+
+// Rows 0..rows split into `bands` bands of uneven heights.
+std::vector<int> BandEdges(int rows, int bands) {
+    std::vector<int> edges{0};
+    for (int b = 1; b < bands; ++b) edges.push_back(rows * b / bands + (b % 2));
+    edges.push_back(rows);
+    for (std::size_t i = 1; i < edges.size(); ++i) edges[i] = std::max(edges[i], edges[i - 1]);
+    return edges;
+}
+
+// Each band with its own scratch full of rubbish, run last band first: any
+// split gives the reference's interior, and a band writes only its rows.
+TEST_P(MakeGreyPlaneSizes, BandsOfRowsGiveTheWholePlane) {
+    const auto [width, height] = GetParam();
+    Planes planes(width, height);
+    planes.red = MakePlane(width, height, Texture::Uniform, 7u + unsigned(width));
+    planes.green = MakePlane(width, height, Texture::Smooth, 8u);
+    planes.blue = MakePlane(width, height, Texture::FewLevels, 9u + unsigned(height));
+    ASSERT_TRUE(GreyRowsSupported(11));
+    for (bool noise : {false, true})
+        for (int strength : {1, 3, 11})
+            for (int removal : {0, 4, 10})
+                for (int bands : {1, 2, 3, 5, std::max(height, 1)}) {
+                    SCOPED_TRACE(testing::Message() << (noise ? "noise " : "") << strength << "/" << removal << ", "
+                                                    << bands << " bands");
+                    const std::vector<int> edges = BandEdges(height, bands);
+                    Plane grey(planes.red.size(), 0x77);
+                    for (int b = bands - 1; b >= 0; --b) {
+                        Plane scratch(GreyRowsScratchBytes(width), std::uint8_t(0x33 * b));
+                        MakeGreyRows(planes.red.data(), planes.green.data(), planes.blue.data(), width, height,
+                                     noise, strength, removal, scratch.data(), edges[b], edges[b + 1],
+                                     grey.data());
+                    }
+                    ASSERT_TRUE(SameInterior(ReferenceGrey(planes, noise, strength, removal), grey, width, height));
+                }
+    // One band leaves every other row as it was.
+    if (height >= 5) {
+        Plane grey(planes.red.size(), 0x77);
+        Plane scratch(GreyRowsScratchBytes(width));
+        MakeGreyRows(planes.red.data(), planes.green.data(), planes.blue.data(), width, height, true, 3, 0,
+                     scratch.data(), 2, 3, grey.data());
+        for (int y = 0; y < height; ++y) {
+            if (y == 2) continue;
+            for (int x = 0; x < width; ++x) ASSERT_EQ(grey[std::size_t(y) * width + x], 0x77) << x << ", " << y;
+        }
+    }
+}
+
+TEST(PaintSketchRows, AnySplitGivesTheWholePicture) {
+    const struct {
+        int width, height, padding;
+        bool bottomUp;
+    } cases[] = {{1, 1, 1, false}, {5, 1, 0, false}, {2, 7, 0, false}, {3, 3, 1, false}, {37, 6, 2, false},
+                 {40, 17, 3, true}};
+    for (const auto& c : cases) {
+        const Plane grey = MakePlane(c.width, c.height, Texture::Uniform, unsigned(c.width * c.height));
+        Sketch whole(c.width, c.height, c.padding, c.bottomUp);
+        PaintSketch(grey.data(), c.width, c.height, 0x123456, 0x332211, whole.first, whole.stride);
+        for (int bands : {1, 2, 3, c.height}) {
+            SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", " << bands << " bands");
+            const std::vector<int> edges = BandEdges(c.height, bands);
+            Sketch banded(c.width, c.height, c.padding, c.bottomUp);
+            for (int b = bands - 1; b >= 0; --b)
+                PaintSketchRows(grey.data(), c.width, c.height, 0x123456, 0x332211, banded.first, banded.stride,
+                                edges[b], edges[b + 1]);
+            EXPECT_EQ(banded.Rows(), whole.Rows());
+            EXPECT_TRUE(banded.PaddingUntouched());
+        }
+    }
 }
 
 // --- PaintSketch

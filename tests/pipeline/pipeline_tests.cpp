@@ -1,0 +1,171 @@
+// The shared sketch pipeline: the reference's sketch at every band count,
+// what it keeps across runs, its failures, and the memory budget.
+#include "pipeline/SketchPipeline.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/BitmapLock.h"
+#include "pipeline/MemoryBudget.h"
+#include "tests/reference/SketchReference.h"
+
+namespace {
+
+using imaging::Picture;
+
+// A 32-bit ARGB picture of noise with a few transparent pixels.
+Picture MakeOriginal(int w, int h, unsigned seed) {
+    Picture p(w, h, imaging::PixelFormat32bppARGB);
+    CBitmapLock lock;
+    EXPECT_EQ(lock.Lock(&p, false, true, imaging::PixelFormat32bppARGB), 0);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* px = lock.Row(static_cast<std::uint32_t>(y)) + 4 * x;
+            for (int c = 0; c < 3; ++c) px[c] = static_cast<std::uint8_t>((x * (c + 3) + y * 7 + rng() % 60) & 0xFF);
+            px[3] = (x + y) % 17 == 0 ? static_cast<std::uint8_t>(rng() & 0xFF) : 255;
+        }
+    return p;
+}
+
+// The literal arithmetic on the same pixels, as packed B,G,R rows.
+std::vector<std::uint8_t> ReferenceSketch(Picture& original, const SketchParameters& s) {
+    const int w = static_cast<int>(original.Width()), h = static_cast<int>(original.Height());
+    CBitmapLock src;
+    EXPECT_EQ(src.Lock(&original, true, false, imaging::PixelFormat32bppRGB), 0);
+    const std::size_t n = static_cast<std::size_t>(w) * h;
+    std::vector<std::uint8_t> r(n), g(n), b(n), in(n), lr(n), lg(n), lb(n), grey(n), out(3 * n);
+    reference::BuildColourPlanes(src.FirstRow(), src.data.stride, w, h, r.data(), g.data(), b.data());
+    reference::MakeGreyPlane(r.data(), g.data(), b.data(), w, h, s.noiseRemoval, s.strength, s.removal, in.data(),
+                             lr.data(), lg.data(), lb.data(), grey.data());
+    reference::PaintSketch(grey.data(), w, h, s.lineColour, s.frameColour, out.data(), 3 * w);
+    return out;
+}
+
+std::vector<std::uint8_t> Pixels(Picture& sketch) {
+    CBitmapLock lock;
+    EXPECT_EQ(lock.Lock(&sketch, true, false, imaging::PixelFormat24bppRGB), 0);
+    const std::size_t row = 3 * static_cast<std::size_t>(sketch.Width());
+    std::vector<std::uint8_t> out(row * sketch.Height());
+    for (std::uint32_t y = 0; y < sketch.Height(); ++y) std::memcpy(out.data() + row * y, lock.Row(y), row);
+    return out;
+}
+
+TEST(SketchPipeline, EveryBandCountGivesTheReferenceSketch) {
+    const SketchParameters cases[] = {
+        {},
+        {11, 3, true, 0x0000FF, 0x000000},
+        {1, 10, false, 0x123456, 0x00FF00},
+        {5, 0, true, 0x800000, 0xFFFFFF},
+    };
+    for (const auto& [w, h] : {std::pair{301, 97}, std::pair{64, 3}, std::pair{7, 200}}) {
+        Picture original = MakeOriginal(w, h, static_cast<unsigned>(w + h));
+        SketchPipeline pipeline;
+        ASSERT_TRUE(pipeline.BuildPlanes(original));
+        for (const SketchParameters& p : cases) {
+            const std::vector<std::uint8_t> expected = ReferenceSketch(original, p);
+            for (int threads : {1, 2, 3, 4, 8, 0}) {
+                ASSERT_TRUE(pipeline.Run(p, threads));
+                ASSERT_EQ(Pixels(*pipeline.Sketch()), expected)
+                    << w << " x " << h << ", " << threads << " threads, strength " << p.strength;
+            }
+        }
+    }
+}
+
+// Planes once per picture; grey plane and sketch reused; a new picture only
+// after Clear.
+TEST(SketchPipeline, KeepsPlanesGreyAndSketchAcrossRuns) {
+    Picture original = MakeOriginal(40, 30, 1);
+    SketchPipeline pipeline;
+    pipeline.EnsureSketchPicture(40, 30);
+    Picture* sketch = pipeline.Sketch();
+    ASSERT_NE(sketch, nullptr);
+    ASSERT_TRUE(pipeline.BuildPlanes(original));
+    const std::uint8_t* red = pipeline.m_pPlaneR.get();
+    ASSERT_TRUE(pipeline.Run({}));
+    const std::uint8_t* grey = pipeline.Grey();
+    const std::vector<std::uint8_t> first = Pixels(*sketch);
+
+    SketchParameters blue;
+    blue.lineColour = 0xFF0000;
+    ASSERT_TRUE(pipeline.BuildPlanes(original));
+    ASSERT_TRUE(pipeline.Run(blue));
+    EXPECT_EQ(pipeline.m_pPlaneR.get(), red);
+    EXPECT_EQ(pipeline.Grey(), grey);
+    EXPECT_EQ(pipeline.Sketch(), sketch);
+    EXPECT_NE(Pixels(*sketch), first);
+    ASSERT_TRUE(pipeline.Run({}));
+    EXPECT_EQ(Pixels(*sketch), first);  // the same parameters, the same sketch
+
+    pipeline.Clear();
+    EXPECT_FALSE(pipeline.HasPlanes());
+    EXPECT_EQ(pipeline.Sketch(), nullptr);
+    EXPECT_EQ(pipeline.Grey(), nullptr);
+}
+
+// A sketch picture that could not be made is not kept: the next run makes it.
+TEST(SketchPipeline, AFailedSketchPictureIsTriedAgain) {
+    Picture original = MakeOriginal(20, 10, 2);
+    SketchPipeline pipeline;
+    pipeline.EnsureSketchPicture(1u << 16, 1u << 16);  // beyond any picture
+    EXPECT_EQ(pipeline.Sketch(), nullptr);
+    ASSERT_TRUE(pipeline.BuildPlanes(original));
+    ASSERT_TRUE(pipeline.Run({}));
+    ASSERT_NE(pipeline.Sketch(), nullptr);
+    EXPECT_EQ(pipeline.Sketch()->Width(), 20u);
+    EXPECT_EQ(Pixels(*pipeline.Sketch()), ReferenceSketch(original, {}));
+}
+
+TEST(SketchPipeline, FailuresAndTheirTexts) {
+    SketchPipeline pipeline;
+    const SketchStatus noPlanes = pipeline.Run({});
+    EXPECT_FALSE(noPlanes);
+    EXPECT_EQ(noPlanes.kind, SketchStatus::LockFailed);
+
+    Picture invalid;
+    const SketchStatus lock = pipeline.BuildPlanes(invalid);
+    EXPECT_EQ(lock.kind, SketchStatus::LockFailed);
+    EXPECT_FALSE(pipeline.HasPlanes());
+
+    const struct {
+        SketchStatus status;
+        const char* text;
+    } texts[] = {
+        {{SketchStatus::Ok}, ""},
+        {{SketchStatus::OutOfMemory}, "下絵を作成できませんでした。\nメモリ不足です。"},
+        {{SketchStatus::LockFailed, imaging::InvalidParameter}, "下絵を作成できませんでした。\n不正なパラメータです。"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(SketchFailureText(t.status), t.text);
+}
+
+// The decode limit follows the memory the process may use and is shared by
+// the pictures worked on at once.
+TEST(MemoryBudget, FollowsAddressSpaceLimitAndSharers) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under a lowered address-space limit";
+#endif
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = std::min<rlim_t>(saved.rlim_max, rlim_t{1} << 30);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &lowered), 0);
+    const std::uint64_t one = PictureDecodeLimits(1).maxPixels;
+    const std::uint64_t four = PictureDecodeLimits(4).maxPixels;
+    setrlimit(RLIMIT_AS, &saved);
+    EXPECT_LE(one, (std::uint64_t{1} << 30) / kWorkingSetBytesPerPixel);
+    EXPECT_GE(one, std::uint64_t{6000} * 4000);  // a 24-megapixel photo still fits
+    EXPECT_LT(one, std::uint64_t{10000} * 10000);
+    // Each of four jobs gets a quarter.
+    EXPECT_LE(four, one / 4 + 1);
+    EXPECT_GE(four + 1, one / 4);
+    EXPECT_LE(PictureDecodeLimits(1).maxPixels, imaging::kMaxPicturePixels);
+}
+
+}  // namespace
