@@ -1,9 +1,8 @@
 #include "pipeline/SketchPipeline.h"
 
-#include <omp.h>
-
 #include <algorithm>
 #include <new>
+#include <thread>
 
 #include "engine/BitmapLock.h"
 #include "engine/SketchGeneration.h"
@@ -19,7 +18,7 @@ Buffer Allocate(std::size_t bytes) { return Buffer(new (std::nothrow) std::uint8
 constexpr int kMinBandRows = 32;
 
 int BandCount(int threads, int height) {
-    if (threads <= 0) threads = omp_get_num_procs();
+    if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
     return std::clamp(height / kMinBandRows, 1, std::max(threads, 1));
 }
 

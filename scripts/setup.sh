@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-dev
   hyperfine imagemagick
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
+  openbox xdotool
 )
 
 install_missing_packages() {
@@ -34,8 +35,14 @@ configure_and_build() {
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   targets=("$@")
-  if [ ! -f "$ROOT/$dir/CMakeCache.txt" ]; then
+  # A folder configured with other options starts afresh: a cache keeps
+  # options that are no longer given.
+  local stamp="$ROOT/$dir/.velmor-configure-args"
+  local wanted="${args[*]:-}"
+  if [ ! -f "$ROOT/$dir/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ]; then
+    rm -f "$ROOT/$dir/CMakeCache.txt"
     cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "${args[@]}" >/dev/null
+    printf '%s' "$wanted" > "$stamp"
   fi
   if [ ${#targets[@]} -gt 0 ]; then
     cmake --build "$ROOT/$dir" --target "${targets[@]}"
