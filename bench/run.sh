@@ -6,12 +6,13 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/setup.sh"
 
 install_missing_packages
-configure_and_build build -DCMAKE_BUILD_TYPE=Release -- velmor-sketch engine_bench display_bench view_bench
+configure_and_build build -DCMAKE_BUILD_TYPE=Release -- velmor-sketch engine_bench display_bench view_bench sketch_bench
 
 "$ROOT/build/bin/engine_bench" --benchmark_min_time=1 "$@"
 "$ROOT/build/bin/display_bench" "$@"
 # The real view drawn off screen needs a display; Xvfb serves.
 xvfb-run -a -s "-screen 0 1600x1200x24" "$ROOT/build/bin/view_bench" "$@"
+xvfb-run -a -s "-screen 0 1600x1200x24" "$ROOT/build/bin/sketch_bench" "$@"
 
 work="$ROOT/build/bench"
 mkdir -p "$work"

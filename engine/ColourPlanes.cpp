@@ -24,6 +24,15 @@ VELMOR_INLINE void CompositeRow(const u8* __restrict px, u8* __restrict red, u8*
     }
 }
 
+VELMOR_INLINE void SplitRow(const u8* __restrict px, u8* __restrict red, u8* __restrict green, u8* __restrict blue,
+                            int width) {
+    for (int x = 0; x < width; ++x) {
+        blue[x] = px[3 * x];
+        green[x] = px[3 * x + 1];
+        red[x] = px[3 * x + 2];
+    }
+}
+
 }  // namespace
 
 VELMOR_VECTOR_CLONES
@@ -32,5 +41,14 @@ void BuildColourPlanes(const std::uint8_t* srcFirstRow, std::ptrdiff_t srcStride
     for (int y = 0; y < height; ++y) {
         const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * width;
         CompositeRow(srcFirstRow + y * srcStride, red + at, green + at, blue + at, width);
+    }
+}
+
+VELMOR_VECTOR_CLONES
+void SplitColourPlanes(const std::uint8_t* srcFirstRow, std::ptrdiff_t srcStride, int width, int height,
+                       std::uint8_t* red, std::uint8_t* green, std::uint8_t* blue) {
+    for (int y = 0; y < height; ++y) {
+        const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y) * width;
+        SplitRow(srcFirstRow + y * srcStride, red + at, green + at, blue + at, width);
     }
 }

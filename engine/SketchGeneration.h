@@ -16,6 +16,11 @@
 void BuildColourPlanes(const std::uint8_t* srcFirstRow, std::ptrdiff_t srcStride, int width, int height,
                        std::uint8_t* red, std::uint8_t* green, std::uint8_t* blue);
 
+// The same for opaque 24-bit B,G,R rows: with opacity 255 the composite is
+// the channel itself, so the planes are the channels split apart.
+void SplitColourPlanes(const std::uint8_t* srcFirstRow, std::ptrdiff_t srcStride, int width, int height,
+                       std::uint8_t* red, std::uint8_t* green, std::uint8_t* blue);
+
 // Filters each colour plane (3 x 3 median when noiseRemoval is set, see
 // NoiseRemoval.h), extracts its lines (LineExtraction.h, with strength and
 // threshold removal * 16) and merges the three line planes into grey:

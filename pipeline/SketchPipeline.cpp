@@ -10,9 +10,9 @@
 
 namespace {
 
-using Buffer = std::unique_ptr<std::uint8_t[]>;
+using imaging::LargeBuffer;
 
-Buffer Allocate(std::size_t bytes) { return Buffer(new (std::nothrow) std::uint8_t[bytes ? bytes : 1]); }
+LargeBuffer Allocate(std::size_t bytes) { return LargeBuffer::Allocate(bytes); }
 
 // Bands shorter than this cost more in start-up than they save.
 constexpr int kMinBandRows = 32;
@@ -57,8 +57,14 @@ void SketchPipeline::EnsureSketchPicture(std::uint32_t width, std::uint32_t heig
 
 SketchStatus SketchPipeline::BuildPlanes(imaging::Picture& original) {
     if (HasPlanes()) return {};
+    // The two layouts a document's copy comes in are read as they are: a
+    // converted lock would be one more picture-sized buffer.
+    const imaging::PixelFormat own = original.Format();
+    const bool opaque24 = own == imaging::PixelFormat24bppRGB;
+    const imaging::PixelFormat layout =
+        opaque24 || own == imaging::PixelFormat32bppARGB ? own : imaging::PixelFormat32bppRGB;
     CBitmapLock source;
-    if (source.Lock(&original, true, false, imaging::PixelFormat32bppRGB) != 0)
+    if (source.Lock(&original, true, false, layout) != 0)
         return {SketchStatus::LockFailed, static_cast<imaging::Status>(source.status)};
     m_pPlaneR.reset();
     m_pPlaneG.reset();
@@ -66,9 +72,20 @@ SketchStatus SketchPipeline::BuildPlanes(imaging::Picture& original) {
     const int w = static_cast<int>(source.data.width);
     const int h = static_cast<int>(source.data.height);
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    Buffer red = Allocate(n), green = Allocate(n), blue = Allocate(n);
+    LargeBuffer red = Allocate(n), green = Allocate(n), blue = Allocate(n);
     if (!red || !green || !blue) return {SketchStatus::OutOfMemory};
-    BuildColourPlanes(source.FirstRow(), source.data.stride, w, h, red.get(), green.get(), blue.get());
+    const int bands = BandCount(0, h);
+    const std::uint8_t* first = source.FirstRow();
+    const std::ptrdiff_t stride = source.data.stride;
+#pragma omp parallel for num_threads(bands) schedule(static, 1)
+    for (int b = 0; b < bands; ++b) {
+        const int y0 = BandBegin(b, bands, h), rows = BandBegin(b + 1, bands, h) - y0;
+        const std::size_t at = static_cast<std::size_t>(y0) * static_cast<std::size_t>(w);
+        if (opaque24)
+            SplitColourPlanes(first + y0 * stride, stride, w, rows, red.get() + at, green.get() + at, blue.get() + at);
+        else
+            BuildColourPlanes(first + y0 * stride, stride, w, rows, red.get() + at, green.get() + at, blue.get() + at);
+    }
     m_pPlaneR = std::move(red);
     m_pPlaneG = std::move(green);
     m_pPlaneB = std::move(blue);
@@ -89,7 +106,7 @@ SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
     const int bands = BandCount(threads, h);
     if (GreyRowsSupported(p.strength)) {
         const std::size_t ring = GreyRowsScratchBytes(w);
-        Buffer scratch = Allocate(ring * static_cast<std::size_t>(bands));
+        LargeBuffer scratch = Allocate(ring * static_cast<std::size_t>(bands));
         if (!scratch) return {SketchStatus::OutOfMemory};
 #pragma omp parallel for num_threads(bands) schedule(static, 1)
         for (int b = 0; b < bands; ++b)
@@ -98,7 +115,7 @@ SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
                          BandBegin(b + 1, bands, h), m_pGrey.get());
     } else {
         // Strengths the panel never gives: the stages one by one, on one thread.
-        Buffer input = Allocate(n), red = Allocate(n), green = Allocate(n), blue = Allocate(n);
+        LargeBuffer input = Allocate(n), red = Allocate(n), green = Allocate(n), blue = Allocate(n);
         if (!input || !red || !green || !blue) return {SketchStatus::OutOfMemory};
         MakeGreyPlane(m_pPlaneR.get(), m_pPlaneG.get(), m_pPlaneB.get(), w, h, p.noiseRemoval, p.strength, p.removal,
                       input.get(), red.get(), green.get(), blue.get(), m_pGrey.get());

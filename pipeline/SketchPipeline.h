@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "imaging/picture/LargeBuffer.h"
 #include "imaging/picture/Picture.h"
 #include "pipeline/SketchParameters.h"
 
@@ -44,7 +45,8 @@ public:
 
     bool HasPlanes() const { return m_pPlaneR && m_pPlaneG && m_pPlaneB; }
     // The three colour planes of `original` composited onto white, built anew
-    // unless all three exist. Reads the picture through a 32-bit RGB lock.
+    // unless all three exist. Reads the picture in its own layout when that
+    // is 24-bit BGR or 32-bit ARGB, through a 32-bit RGB lock otherwise.
     SketchStatus BuildPlanes(imaging::Picture& original);
 
     // The grey stage and the paint with `parameters`, on `threads` bands of
@@ -62,8 +64,8 @@ public:
     int Height() const { return height_; }
 
     // Owned buffers, W x H bytes each, and the sketch.
-    std::unique_ptr<std::uint8_t[]> m_pPlaneR, m_pPlaneG, m_pPlaneB;
-    std::unique_ptr<std::uint8_t[]> m_pGrey;
+    imaging::LargeBuffer m_pPlaneR, m_pPlaneG, m_pPlaneB;
+    imaging::LargeBuffer m_pGrey;
     std::unique_ptr<imaging::Picture> m_pSketch;
 
 private:

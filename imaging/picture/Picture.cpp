@@ -27,8 +27,6 @@ Status CheckShape(int width, int height, PixelFormat format) {
 
 }  // namespace
 
-void Picture::FreeDeleter::operator()(std::uint8_t* p) const noexcept { std::free(p); }
-
 Picture Picture::Failed(Status why) {
     Picture p;
     p.last_ = why;
@@ -47,8 +45,8 @@ Picture::Picture(int width, int height, PixelFormat format) {
         last_ = OutOfMemory;
         return;
     }
-    // calloc: large blocks come zeroed from the system, with no pass over them.
-    owned_.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+    // Zeroed by the system, with no pass over them.
+    owned_ = LargeBuffer::Allocate(static_cast<std::size_t>(bytes));
     if (!owned_) {
         last_ = OutOfMemory;
         return;

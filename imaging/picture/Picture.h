@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/picture/LargeBuffer.h"
 #include "imaging/picture/PixelFormat.h"
 #include "imaging/picture/Status.h"
 
@@ -96,10 +97,7 @@ private:
     PixelFormat format_ = PixelFormatUndefined;
     std::int32_t stride_ = 0;
     std::uint8_t* top_ = nullptr;            // address of row 0
-    struct FreeDeleter {
-        void operator()(std::uint8_t* p) const noexcept;
-    };
-    std::unique_ptr<std::uint8_t[], FreeDeleter> owned_;  // when the layer owns the pixels
+    LargeBuffer owned_;  // when the layer owns the pixels
     std::vector<Argb> palette_;
     Status last_ = Ok;
 

@@ -133,6 +133,29 @@ TEST(BuildColourPlanes, EveryChannelValueAtEveryOpacity) {
         }
 }
 
+// Opaque 24-bit rows split into the planes that compositing gives at full
+// opacity: every channel value in every position, on padded bottom-up rows.
+TEST(SplitColourPlanes, EqualsCompositingAtFullOpacity) {
+    const int w = 256, h = 3;
+    Source opaque(w, h, 0, false);
+    std::vector<std::uint8_t> bgr(std::size_t(3 * w + 5) * h, kGuard);
+    const std::ptrdiff_t stride = -(3 * w + 5);
+    std::uint8_t* first = bgr.data() + (h - 1) * (3 * w + 5);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int b = x, g = (x + 85 * y) & 0xFF, r = 255 - x;
+            opaque.Set(x, y, b, g, r, 255);
+            std::uint8_t* px = first + y * stride + 3 * x;
+            px[0] = std::uint8_t(b), px[1] = std::uint8_t(g), px[2] = std::uint8_t(r);
+        }
+    const Planes expected = ColourPlanesOf(opaque);
+    Planes split(w, h);
+    SplitColourPlanes(first, stride, w, h, split.red.data(), split.green.data(), split.blue.data());
+    EXPECT_EQ(split.red, expected.red);
+    EXPECT_EQ(split.green, expected.green);
+    EXPECT_EQ(split.blue, expected.blue);
+}
+
 TEST(BuildColourPlanes, WorkedExamples) {
     const struct {
         int b, g, r, a;

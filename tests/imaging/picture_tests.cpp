@@ -181,3 +181,28 @@ TEST(Picture, SubRectangleLockReadsAndWritesOnlyThatPart) {
 }
 
 }  // namespace
+
+namespace {
+
+// Small blocks from the heap, large ones mapped: both zeroed, writable to
+// the last byte, and handed over by moves.
+TEST(LargeBuffer, ZeroedWritableAndMovable) {
+    for (std::size_t bytes : {std::size_t{2}, std::size_t{4096}, std::size_t{8} << 20, (std::size_t{12} << 20) + 3}) {
+        SCOPED_TRACE(bytes);
+        LargeBuffer b = LargeBuffer::Allocate(bytes);
+        ASSERT_TRUE(b);
+        for (std::size_t i = 0; i < bytes; i += 4093) ASSERT_EQ(b[i], 0);
+        EXPECT_EQ(b[bytes - 1], 0);
+        b[0] = 1;
+        b[bytes - 1] = 2;
+        LargeBuffer moved = std::move(b);
+        EXPECT_FALSE(b);
+        EXPECT_EQ(moved[0], 1);
+        EXPECT_EQ(moved[bytes - 1], 2);
+        moved.reset();
+        EXPECT_FALSE(moved);
+    }
+    EXPECT_FALSE(LargeBuffer::Allocate(SIZE_MAX - 10));
+}
+
+}  // namespace

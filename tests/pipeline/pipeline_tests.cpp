@@ -19,9 +19,10 @@ namespace {
 
 using imaging::Picture;
 
-// A 32-bit ARGB picture of noise with a few transparent pixels.
-Picture MakeOriginal(int w, int h, unsigned seed) {
-    Picture p(w, h, imaging::PixelFormat32bppARGB);
+// A picture of noise, with a few transparent pixels where the format has alpha.
+Picture MakeOriginal(int w, int h, unsigned seed, imaging::PixelFormat format = imaging::PixelFormat32bppARGB) {
+    Picture argb(w, h, imaging::PixelFormat32bppARGB);
+    Picture& p = argb;
     CBitmapLock lock;
     EXPECT_EQ(lock.Lock(&p, false, true, imaging::PixelFormat32bppARGB), 0);
     std::mt19937 rng(seed);
@@ -31,7 +32,17 @@ Picture MakeOriginal(int w, int h, unsigned seed) {
             for (int c = 0; c < 3; ++c) px[c] = static_cast<std::uint8_t>((x * (c + 3) + y * 7 + rng() % 60) & 0xFF);
             px[3] = (x + y) % 17 == 0 ? static_cast<std::uint8_t>(rng() & 0xFF) : 255;
         }
-    return p;
+    lock.Unlock();
+    if (format == imaging::PixelFormat32bppARGB) return argb;
+    // The same pixels in another layout, through the picture layer's own conversion.
+    Picture other(w, h, format);
+    CBitmapLock from, to;
+    EXPECT_EQ(from.Lock(&argb, true, false, imaging::PixelFormat32bppARGB), 0);
+    EXPECT_EQ(to.Lock(&other, false, true, imaging::PixelFormat32bppARGB), 0);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(to.Row(static_cast<std::uint32_t>(y)), from.Row(static_cast<std::uint32_t>(y)), 4 * std::size_t(w));
+    to.Unlock();
+    return other;
 }
 
 // The literal arithmetic on the same pixels, as packed B,G,R rows.
@@ -64,8 +75,16 @@ TEST(SketchPipeline, EveryBandCountGivesTheReferenceSketch) {
         {1, 10, false, 0x123456, 0x00FF00},
         {5, 0, true, 0x800000, 0xFFFFFF},
     };
-    for (const auto& [w, h] : {std::pair{301, 97}, std::pair{64, 3}, std::pair{7, 200}}) {
-        Picture original = MakeOriginal(w, h, static_cast<unsigned>(w + h));
+    struct Shape {
+        int w, h;
+        imaging::PixelFormat format;
+    };
+    const Shape shapes[] = {{301, 97, imaging::PixelFormat32bppARGB},
+                            {64, 3, imaging::PixelFormat24bppRGB},
+                            {7, 200, imaging::PixelFormat32bppRGB},
+                            {130, 70, imaging::PixelFormat24bppRGB}};
+    for (const auto& [w, h, format] : shapes) {
+        Picture original = MakeOriginal(w, h, static_cast<unsigned>(w + h), format);
         SketchPipeline pipeline;
         ASSERT_TRUE(pipeline.BuildPlanes(original));
         for (const SketchParameters& p : cases) {
