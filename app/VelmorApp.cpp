@@ -1,5 +1,8 @@
 #include "app/VelmorApp.h"
 
+#include <csignal>
+#include <cstdio>
+
 #include <wx/cmdline.h>
 #include <wx/filename.h>
 #include <wx/fs_arc.h>
@@ -18,6 +21,7 @@
 #include "res/CommandIds.h"
 #include "ui/CommandIcons.h"
 #include "ui/MainFrame.h"
+#include "ui/PlatformLooks.h"
 #include "ui/SettingsStore.h"
 #include "res/UiTexts.h"
 
@@ -30,6 +34,24 @@ wxBEGIN_EVENT_TABLE(CVelmorApp, wxApp)
 wxEND_EVENT_TABLE()
 
 CVelmorApp::CVelmorApp() = default;
+
+namespace {
+
+void LogAssertion(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+    std::fprintf(stderr, "velmor: wx assertion \"%s\" failed in %s (%s:%d)%s%s\n", cond.utf8_string().c_str(),
+                 func.utf8_string().c_str(), file.utf8_string().c_str(), line, msg.empty() ? "" : ": ",
+                 msg.utf8_string().c_str());
+}
+
+}  // namespace
+
+void CVelmorApp::OnEndSignal(int) {
+    // Runs on the main thread, from the event loop.
+    if (wxWindow* top = wxTheApp->GetTopWindow())
+        top->Close(true);
+    else
+        wxTheApp->ExitMainLoop();
+}
 
 void CVelmorApp::OnHelp(wxCommandEvent&) {
     // The help book sits beside the program, named after it.
@@ -77,6 +99,12 @@ bool CVelmorApp::OnInit() {
     wxTranslations::Set(translations);
 
     if (!wxApp::OnInit()) return false;
+    // A failed wx assertion is a fault to log, never a dialog in front of a person.
+    wxSetAssertHandler(LogAssertion);
+    ShowMenuImages();
+    // A logout or shutdown ends programs with a signal: close in order then,
+    // so the settings are written and the temporary files removed.
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) SetSignalHandler(signal, &CVelmorApp::OnEndSignal);
 
     InitSettingsStore();
 

@@ -21,6 +21,7 @@ public:
     CVelmorDocManager* GetDocManager() const { return m_docManager; }
 
 private:
+    static void OnEndSignal(int signal);
     void OnUpdateUnavailable(wxUpdateUIEvent& event);
     void OnHelp(wxCommandEvent& event);
 

@@ -14,6 +14,7 @@
 #include "document/VelmorDoc.h"
 #include "ui/MainDialogBar.h"
 #include "ui/MainFrame.h"
+#include "ui/PlatformLooks.h"
 #include "res/UiTexts.h"
 
 wxBEGIN_EVENT_TABLE(CVelmorCanvas, wxScrolledCanvas)
@@ -21,6 +22,7 @@ wxBEGIN_EVENT_TABLE(CVelmorCanvas, wxScrolledCanvas)
     EVT_SIZE(CVelmorCanvas::OnSize)
     EVT_ERASE_BACKGROUND(CVelmorCanvas::OnEraseBackground)
     EVT_KEY_DOWN(CVelmorCanvas::OnKeyDown)
+    EVT_MOUSEWHEEL(CVelmorCanvas::OnMouseWheel)
 wxEND_EVENT_TABLE()
 
 namespace {
@@ -33,20 +35,38 @@ CVelmorCanvas::CVelmorCanvas(wxWindow* parent, CVelmorView* view)
                        wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS),
       m_view(view) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    // Pixels: the range is then exactly the displayed size.
+    SetScrollRate(1, 1);
     SetDropTarget(new DropTarget(view));
+    // At 800 % a person must see that the picture goes on.
+    KeepScrollBarsVisible(this);
     ShowScrollbars(wxSHOW_SB_DEFAULT, wxSHOW_SB_DEFAULT);
 }
 
 void CVelmorCanvas::SetDisplaySize(std::uint32_t cx, std::uint32_t cy) {
-    // A line is a tenth of a page, a page a tenth of the whole.
-    const int lineX = std::max(1, static_cast<int>(cx / 100));
-    const int lineY = std::max(1, static_cast<int>(cy / 100));
-    int rateX = 0, rateY = 0;
-    GetScrollPixelsPerUnit(&rateX, &rateY);
+    m_steps = ScrollStepsFor(cx, cy);
     const wxSize virt = GetVirtualSize();
-    if (rateX == lineX && rateY == lineY && virt.x == static_cast<int>(cx) && virt.y == static_cast<int>(cy)) return;
-    SetScrollRate(lineX, lineY);
+    if (virt.x == static_cast<int>(cx) && virt.y == static_cast<int>(cy)) return;
     SetVirtualSize(static_cast<int>(cx), static_cast<int>(cy));
+}
+
+void CVelmorCanvas::ScrollBy(long long dx, long long dy) {
+    const wxPoint at = CalcUnscrolledPosition(wxPoint(0, 0));
+    const wxSize virt = GetVirtualSize(), client = GetClientSize();
+    Scroll(ScrolledPosition(at.x, dx, static_cast<std::uint32_t>(virt.x), client.x),
+           ScrolledPosition(at.y, dy, static_cast<std::uint32_t>(virt.y), client.y));
+}
+
+void CVelmorCanvas::OnMouseWheel(wxMouseEvent& event) {
+    // Each notch moves as many lines as the system says, a line at a time.
+    const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
+    const long long lines = -static_cast<long long>(event.GetWheelRotation()) * event.GetLinesPerAction() / delta;
+    if (event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL)
+        ScrollBy(-lines * m_steps.lineX, 0);  // a positive tilt goes right
+    else if (event.ShiftDown())
+        ScrollBy(lines * m_steps.lineX, 0);
+    else
+        ScrollBy(0, lines * m_steps.lineY);
 }
 
 void CVelmorCanvas::OnSize(wxSizeEvent& event) {
@@ -129,23 +149,16 @@ void CVelmorCanvas::OnKeyDown(wxKeyEvent& event) {
             return;
         }
     }
-    // A scroll unit is a line; a page is ten lines.
-    int x = 0, y = 0;
-    GetViewStart(&x, &y);
-    int unitsX = 0, unitsY = 0;
-    GetVirtualSize(&unitsX, &unitsY);
-    int rateX = 1, rateY = 1;
-    GetScrollPixelsPerUnit(&rateX, &rateY);
-    const int lastY = rateY > 0 ? unitsY / rateY : 0;
+    const long long whole = GetVirtualSize().y;
     switch (event.GetKeyCode()) {
-    case WXK_PAGEUP: Scroll(x, std::max(y - 10, 0)); return;
-    case WXK_PAGEDOWN: Scroll(x, y + 10); return;
-    case WXK_HOME: Scroll(x, 0); return;
-    case WXK_END: Scroll(x, lastY); return;
-    case WXK_UP: Scroll(x, std::max(y - 1, 0)); return;
-    case WXK_DOWN: Scroll(x, y + 1); return;
-    case WXK_LEFT: Scroll(std::max(x - 1, 0), y); return;
-    case WXK_RIGHT: Scroll(x + 1, y); return;
+    case WXK_PAGEUP: ScrollBy(0, -m_steps.pageY); return;
+    case WXK_PAGEDOWN: ScrollBy(0, m_steps.pageY); return;
+    case WXK_HOME: ScrollBy(0, -whole); return;
+    case WXK_END: ScrollBy(0, whole); return;
+    case WXK_UP: ScrollBy(0, -m_steps.lineY); return;
+    case WXK_DOWN: ScrollBy(0, m_steps.lineY); return;
+    case WXK_LEFT: ScrollBy(-m_steps.lineX, 0); return;
+    case WXK_RIGHT: ScrollBy(m_steps.lineX, 0); return;
     default: break;
     }
     event.Skip();

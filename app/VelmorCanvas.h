@@ -10,6 +10,8 @@
 #include <wx/dnd.h>
 #include <wx/scrolwin.h>
 
+#include "app/ScrollSteps.h"
+
 class CVelmorView;
 namespace imaging {
 class Picture;
@@ -37,6 +39,7 @@ public:
 
     private:
         CVelmorView* m_view;
+    ScrollSteps m_steps;
     };
 
 private:
@@ -44,9 +47,13 @@ private:
     void OnSize(wxSizeEvent& event);
     void OnEraseBackground(wxEraseEvent&) {}
     void OnKeyDown(wxKeyEvent& event);
+    void OnMouseWheel(wxMouseEvent& event);
+    // Scrolls by pixels, kept within the displayed picture.
+    void ScrollBy(long long dx, long long dy);
     void PaintEmptyState(wxDC& dc, const wxSize& clientSize);
 
     CVelmorView* m_view;
+    ScrollSteps m_steps;
     // Cache of the last scaled region and what it was made from.
     wxBitmap m_cache;
     const imaging::Picture* m_cachePicture = nullptr;

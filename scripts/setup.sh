@@ -12,7 +12,7 @@ PACKAGES=(
   clang libclang-rt-dev
   hyperfine imagemagick
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
-  openbox xdotool
+  libgtk-3-dev openbox xdotool
 )
 
 install_missing_packages() {

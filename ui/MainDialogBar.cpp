@@ -12,6 +12,7 @@
 #include "res/CommandIds.h"
 #include "ui/ImageTextButton.h"
 #include "ui/PanelEvents.h"
+#include "ui/PlatformLooks.h"
 #include "res/UiTexts.h"
 #include "ui/ZoomRates.h"
 
@@ -34,7 +35,7 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
 
     m_btnOpen = new CImageTextButton(this, ID_FILE_OPEN, U("元絵を開く..."), at(6, 6), size(84, 18));
     m_btnMake = new CImageTextButton(this, ID_MAKE_SKETCH, U("下絵を作成"), at(6, 30), size(84, 18));
-    new wxStaticBox(this, IDC_GROUP_OPTIONS, U("作成オプション"), at(6, 54), size(84, 144));
+    IndentGroupCaption(new wxStaticBox(this, IDC_GROUP_OPTIONS, U("作成オプション"), at(6, 54), size(84, 144)));
     new wxStaticText(this, IDC_LABEL_STRONG, U("線の濃さ"), at(12, 66), size(42, 8));
     m_sliderLineStrong = new wxSlider(this, IDC_LINE_STRONG, kLineStrength.defaultValue, kLineStrength.min,
                                       kLineStrength.max, at(12, 75), size(72, 24),
@@ -44,6 +45,10 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
                                       kLineRemoval.max, at(12, 111), size(72, 24),
                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
     m_checkDenoise = new wxCheckBox(this, IDC_DENOISE, U("ノイズを除去\n（写真向け）"), at(12, 138), size(60, 18));
+    LeftAlignLabel(m_checkDenoise);
+    // One mark a position; the automatic-ticks style draws none on every platform.
+    for (wxSlider* slider : {m_sliderLineStrong, m_sliderLineRemove})
+        for (int v = slider->GetMin(); v <= slider->GetMax(); ++v) slider->SetTick(v);
     m_btnLineColor = new CColorButton(this, IDC_LINE_COLOR, U("線の色..."), at(12, 159), size(72, 14));
     m_btnFrameColor = new CColorButton(this, IDC_FRAME_COLOR, U("枠の色..."), at(12, 177), size(72, 14));
     new wxStaticText(this, IDC_LABEL_RATE, U("表示倍率"), at(6, 207), size(35, 8));

@@ -82,6 +82,9 @@ bool CMainFrame::Create(wxDocManager* manager) {
         const int widths[3] = {-1, dc.GetTextExtent("999999%").x + margin,
                                dc.GetTextExtent(U("99999 × 99999")).x + margin};
         m_wndStatusBar->SetStatusWidths(3, widths);
+        // Pane 0 has no border; the zoom and size panes are set off by theirs.
+        const int styles[3] = {wxSB_FLAT, wxSB_SUNKEN, wxSB_SUNKEN};
+        m_wndStatusBar->SetStatusStyles(3, styles);
     }
     SetStatusText(U(kIdleStatusText), 0);
     SetStatusText(wxString(), 1);

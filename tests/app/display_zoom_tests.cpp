@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DisplayZoom.h"
+#include "app/ScrollSteps.h"
 #include "ui/PanelSettings.h"
 #include "ui/ZoomRates.h"
 
@@ -55,6 +56,44 @@ TEST(ZoomRates, ItemsAndRates) {
     EXPECT_EQ(ZoomItemForRate(300), kZoomItem100);
     EXPECT_EQ(RateForZoomItem(-1), 1000u);
     EXPECT_EQ(RateForZoomItem(7), 0u);
+}
+
+TEST(ScrollSteps, PagesAndLinesOfTheDisplayedSize) {
+    const struct {
+        std::uint32_t cx, cy;
+        ScrollSteps steps;
+    } cases[] = {
+        {48000, 32000, {480, 320, 4800, 3200}},  // 6000 x 4000 at 800 %
+        {451, 300, {4, 3, 45, 30}},
+        {9, 5, {1, 1, 1, 1}},  // never a step of nothing
+        {0, 0, {1, 1, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        const ScrollSteps s = ScrollStepsFor(c.cx, c.cy);
+        EXPECT_EQ(s.lineX, c.steps.lineX) << c.cx;
+        EXPECT_EQ(s.lineY, c.steps.lineY) << c.cy;
+        EXPECT_EQ(s.pageX, c.steps.pageX) << c.cx;
+        EXPECT_EQ(s.pageY, c.steps.pageY) << c.cy;
+    }
+}
+
+// The position stays between the top and the last full view: the far end
+// shows the picture's last pixels and nothing beyond.
+TEST(ScrollSteps, PositionStopsAtTheFarEnd) {
+    const struct {
+        int position;
+        long long delta;
+        std::uint32_t range;
+        int view;
+        int expected;
+    } cases[] = {
+        {0, 3200, 32000, 700, 3200},        {31000, 3200, 32000, 700, 31300}, {31300, 1, 32000, 700, 31300},
+        {100, -3200, 32000, 700, 0},        {0, 5, 500, 700, 0},              {0, -5, 500, 700, 0},
+        {0, 1LL << 40, 48000, 1000, 47000}, {47000, -(1LL << 40), 48000, 1000, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ScrolledPosition(c.position, c.delta, c.range, c.view), c.expected)
+            << c.position << " + " << c.delta << " in " << c.range << " / " << c.view;
 }
 
 TEST(PanelSettings, StoredValuesMapToControlsAndBack) {

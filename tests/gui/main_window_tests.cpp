@@ -181,21 +181,26 @@ TEST_F(MainWindow, ViewDrawsPictureAndMargins) {
     Start(pic.string());
     ASSERT_NE(frame_, nullptr);
     CVelmorCanvas* canvas = View()->GetCanvas();
-    const wxSize client = canvas->GetClientSize();
-    ASSERT_GT(client.x, 200);
-    ASSERT_LT(client.x, 1600);
+    ASSERT_GT(canvas->GetClientSize().x, 200);
+    ASSERT_LT(canvas->GetClientSize().x, 1600);
 
-    struct Case {
-        int item;
-        wxSize drawn;
-    };
-    const int fitRate = std::min(client.x * 1000 / 1600, client.y * 1000 / 1200);
-    const wxSize fitted(1600 * fitRate / 1000, 1200 * fitRate / 1000);
-    const Case cases[] = {{0, {400, 300}}, {1, {800, 600}}, {7, fitted}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.item);
-        frame_->m_wndDlgBar->m_comboViewRate->SetSelection(c.item);
+    // Fitted to the client area that the fitted picture leaves, without
+    // scroll bars (the larger sizes have them).
+    int fitRate = 0;
+    for (int item : {0, 1, 7}) {
+        SCOPED_TRACE(item);
+        frame_->m_wndDlgBar->m_comboViewRate->SetSelection(item);
         View()->ZoomChanged();
+        Settle();
+        const wxSize client = canvas->GetClientSize();
+        fitRate = std::min(client.x * 1000 / 1600, client.y * 1000 / 1200);
+        const wxSize drawn = item == 0 ? wxSize(400, 300)
+                           : item == 1 ? wxSize(800, 600)
+                                       : wxSize(1600 * fitRate / 1000, 1200 * fitRate / 1000);
+        const struct {
+            int item;
+            wxSize drawn;
+        } c{item, drawn};
         canvas->InvalidateCache();
         wxBitmap bmp(client.x, client.y, 24);
         {

@@ -378,10 +378,24 @@ TEST_F(SketchWorkflow, KeysScrollByLinesAndPages) {
     EXPECT_EQ(start().x, 8000 / 100);
     press(WXK_LEFT);
     EXPECT_EQ(start().x, 0);
-    press(WXK_END);
-    EXPECT_GT(start().y, 6400 - canvas->GetClientSize().y - line);
     press(WXK_HOME);
     EXPECT_EQ(start().y, 0);
+
+    // The far end is exactly the picture's last row and column: no band
+    // of window colour beyond it.
+    const wxSize client = canvas->GetClientSize();
+    press(WXK_END);
+    for (int i = 0; i < 200; ++i) press(WXK_RIGHT);
+    EXPECT_EQ(canvas->GetVirtualSize(), wxSize(8000, 6400));
+    EXPECT_EQ(start(), wxPoint(8000 - client.x, 6400 - client.y));
+    wxBitmap bmp(client.x, client.y, 24);
+    {
+        wxMemoryDC dc(bmp);
+        canvas->PaintTo(dc, start(), client);
+    }
+    const wxImage img = bmp.ConvertToImage();
+    EXPECT_EQ(img.GetRed(client.x - 1, client.y - 1), 30);
+    EXPECT_EQ(img.GetBlue(client.x - 1, client.y - 1), 200);
 }
 
 }  // namespace
