@@ -74,6 +74,12 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
     m_btnSave->LoadIconImages(136);
 
     for (wxWindow* child : GetChildren()) AttachHelp(child);
+    m_shownPrompt = U(kIdleStatusText);
+    m_promptTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { UpdatePrompt(); });
+    Bind(wxEVT_MOTION, &CMainDialogBar::OnPointerMoved, this);
+    Bind(wxEVT_ENTER_WINDOW, &CMainDialogBar::OnPointerMoved, this);
+    Bind(wxEVT_LEAVE_WINDOW, &CMainDialogBar::OnPointerMoved, this);
 
     const wxSize total = size(kDialogBarWidthDlu, kDialogBarHeightDlu);
     SetMinSize(total);
@@ -85,16 +91,43 @@ void CMainDialogBar::AttachHelp(wxWindow* control) {
     const CommandText* text = FindCommandText(control->GetId());
     if (text == nullptr) return;
     if (*text->toolTip != '\0') control->SetToolTip(U(text->toolTip));
-    const wxString prompt = U(text->prompt);
     // Fly-by help: the prompt in status pane 0 while the mouse is over the control.
-    control->Bind(wxEVT_ENTER_WINDOW, [this, prompt](wxMouseEvent& e) {
+    control->Bind(wxEVT_ENTER_WINDOW, &CMainDialogBar::OnPointerMoved, this);
+    control->Bind(wxEVT_LEAVE_WINDOW, &CMainDialogBar::OnPointerMoved, this);
+}
+
+void CMainDialogBar::OnPointerMoved(wxMouseEvent& event) {
+    event.Skip();
+    UpdatePrompt();
+}
+
+wxString CMainDialogBar::PromptAt(const wxPoint& at) const {
+    // The smallest control under the point: a label before its group box.
+    const wxWindow* best = nullptr;
+    for (const wxWindow* child : GetChildren()) {
+        if (!child->IsShown() || FindCommandText(child->GetId()) == nullptr || !child->GetRect().Contains(at)) continue;
+        const wxSize s = child->GetSize();
+        if (best == nullptr || s.x * s.y < best->GetSize().x * best->GetSize().y) best = child;
+    }
+    return best != nullptr ? U(FindCommandText(best->GetId())->prompt) : U(kIdleStatusText);
+}
+
+void CMainDialogBar::UpdatePrompt() {
+    // A disabled control gets no pointer events on GTK, and a closing list
+    // sends none: the pointer is followed from here while it is over the
+    // panel or a prompt is shown.
+    const wxPoint at = ScreenToClient(wxGetMousePosition());
+    const bool inside = GetClientRect().Contains(at) && IsShownOnScreen();
+    const wxString prompt = inside ? PromptAt(at) : U(kIdleStatusText);
+    if (prompt != m_shownPrompt) {
         if (auto* frame = wxDynamicCast(GetParent(), wxFrame)) frame->SetStatusText(prompt, 0);
-        e.Skip();
-    });
-    control->Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& e) {
-        if (auto* frame = wxDynamicCast(GetParent(), wxFrame)) frame->SetStatusText(U(kIdleStatusText), 0);
-        e.Skip();
-    });
+        m_shownPrompt = prompt;
+    }
+    if (inside || prompt != U(kIdleStatusText)) {
+        if (!m_promptTimer.IsRunning()) m_promptTimer.Start(kPromptPollMs);
+    } else {
+        m_promptTimer.Stop();
+    }
 }
 
 void CMainDialogBar::SelectViewRate(std::uint32_t rate) { m_comboViewRate->SetSelection(ZoomItemForRate(rate)); }

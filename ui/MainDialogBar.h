@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include "pipeline/SketchParameters.h"
 
@@ -49,6 +50,18 @@ private:
     void OnSliderChanged(wxScrollEvent& event);
     // Tool tip and status-bar prompt of a control, from its id.
     void AttachHelp(wxWindow* control);
+    void OnPointerMoved(wxMouseEvent& event);
+
+public:
+    // The prompt for the control at `at` (panel coordinates), the idle text
+    // where there is none; and pane 0 brought in line with the pointer.
+    wxString PromptAt(const wxPoint& at) const;
+    void UpdatePrompt();
+
+private:
+    static constexpr int kPromptPollMs = 100;
+    wxTimer m_promptTimer;
+    wxString m_shownPrompt;
 
     wxCheckBox* m_checkDenoise = nullptr;
 

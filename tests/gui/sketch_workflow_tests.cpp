@@ -7,6 +7,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dnd.h>
 #include <wx/scrolwin.h>
+#include <wx/uiaction.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -396,6 +397,37 @@ TEST_F(SketchWorkflow, KeysScrollByLinesAndPages) {
     const wxImage img = bmp.ConvertToImage();
     EXPECT_EQ(img.GetRed(client.x - 1, client.y - 1), 30);
     EXPECT_EQ(img.GetBlue(client.x - 1, client.y - 1), 200);
+}
+
+}  // namespace
+
+namespace {
+
+// Pane 0 follows the pointer over the panel also where GTK sends no events:
+// over disabled controls (no picture yet) and after the pointer left.
+TEST_F(SketchWorkflow, PromptsFollowThePointerOverDisabledControls) {
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    frame_->Raise();
+    Settle();
+    wxWindow* slider = Control(IDC_LINE_STRONG);
+    ASSERT_FALSE(slider->IsEnabled());
+    const wxString prompt = U(FindCommandText(IDC_LINE_STRONG)->prompt);
+    const wxRect rect = slider->GetRect();
+    EXPECT_EQ(Panel()->PromptAt(rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2)), prompt);
+    EXPECT_EQ(Panel()->PromptAt(wxPoint(1, 1)), U(kIdleStatusText));
+
+    auto moveTo = [&](wxWindow* window, wxPoint at) {
+        wxUIActionSimulator().MouseMove(window->ClientToScreen(at));
+        for (int i = 0; i < 30; ++i) {
+            wxMilliSleep(10);
+            Settle();
+        }
+    };
+    moveTo(slider->GetParent(), rect.GetPosition() + wxPoint(rect.width / 2, rect.height / 2));
+    EXPECT_EQ(Pane(0), prompt);
+    moveTo(View()->GetCanvas(), wxPoint(20, 20));
+    EXPECT_EQ(Pane(0), U(kIdleStatusText));
 }
 
 }  // namespace
