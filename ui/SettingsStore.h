@@ -11,10 +11,14 @@
 
 class wxFileHistory;
 
+// Every read is fresh from the store and every write changes only its own
+// key, at once and atomically (a temporary file renamed over the old one,
+// under a lock), so two running copies keep each other's changes.
+//
 // Roots the store; call once at start-up before any other call. Tests point
 // the store elsewhere by setting XDG_CONFIG_HOME first.
 void InitSettingsStore();
-// Writes pending changes (atomically: a temporary file renamed over the old).
+// Writes what the platform's store may still hold back (nothing here).
 void FlushSettings();
 
 std::uint32_t ReadSettingInt(const wxString& section, const wxString& key, std::uint32_t defaultValue);

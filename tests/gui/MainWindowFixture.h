@@ -9,6 +9,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/config.h>
+#include <wx/fileconf.h>
 #include <wx/dcmemory.h>
 #include <wx/filehistory.h>
 #include <wx/menu.h>

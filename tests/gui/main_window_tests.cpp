@@ -251,3 +251,50 @@ TEST_F(MainWindow, EmptyViewShowsThePrompt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two running copies: each write changes only its own key in the file as it
+// is now, and each read sees the other copy's writes at once.
+TEST_F(MainWindow, SettingsStoreKeepsAnotherCopysChanges) {
+    const wxString file = (dir_ / "config" / "Tolvane" / "Velmor.conf").string();
+    ASSERT_TRUE(WriteSettingInt(kSectionSettings, "LineStrong", 5));
+    {
+        wxFileConfig other(wxEmptyString, wxEmptyString, file, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+        other.Write("/Settings/ViewerPath", "/usr/bin/eog");
+        other.Flush();
+    }
+    EXPECT_EQ(ReadSettingString(kSectionSettings, "ViewerPath"), "/usr/bin/eog");
+    ASSERT_TRUE(WriteSettingInt(kSectionSettings, "Denoise", 1));
+    ASSERT_TRUE(WriteSettingString(kSectionApp, "Note", "a"));
+
+    wxFileConfig disk(wxEmptyString, wxEmptyString, file, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+    EXPECT_EQ(disk.Read("/Settings/LineStrong", 0L), 5);
+    EXPECT_EQ(disk.Read("/Settings/ViewerPath", wxString()), "/usr/bin/eog");
+    EXPECT_EQ(disk.Read("/Settings/Denoise", 0L), 1);
+    EXPECT_EQ(disk.Read("/Note", wxString()), "a");
+    // Nothing else keeps a store of its own (the help window would write its
+    // state into it).
+    EXPECT_EQ(wxConfigBase::Get(), nullptr);
+    EXPECT_EQ(fs::status(file.utf8_string()).permissions() & (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
+}
+
+// A picture named by a relative path is kept by its full path, in the
+// document and in the recent-file list.
+TEST_F(MainWindow, RelativePathsAreKeptInFull) {
+    const fs::path pic = dir_ / "rel.png";
+    WritePicture(pic, 8, 8, false);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_);
+    Start("rel.png");
+    fs::current_path(before);
+    ASSERT_NE(frame_, nullptr);
+    EXPECT_EQ(Doc()->m_strOriginalPath, wxString(pic.string()));
+    EXPECT_EQ(manager_->GetFileHistory()->GetHistoryFile(0), wxString(pic.string()));
+    CloseWindow();
+    SaveRecentFiles(*manager_->GetFileHistory());
+    EXPECT_EQ(ReadSettingString("Recent File List", "File1"), wxString(pic.string()));
+}
+
+}  // namespace
