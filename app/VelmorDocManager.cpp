@@ -12,9 +12,18 @@ wxDocument* CVelmorDocManager::CreateDocument(const wxString& path, long flags) 
     wxDocument* doc = GetCurrentDocument();
     if (doc == nullptr && !GetDocumentsVector().empty()) doc = GetDocumentsVector().front();
     if (doc == nullptr) {
-        // The first document brings the view with it; it starts empty.
-        doc = wxDocManager::CreateDocument(wxString(), wxDOC_NEW);
+        // The first document brings the view with it; it starts empty. Made
+        // through the template: the manager's own path raises the frame,
+        // which would show the still hidden main window.
+        if (GetTemplatesVector().empty()) return nullptr;
+        wxDocTemplate* tmpl = GetTemplatesVector().front();
+        doc = tmpl->CreateDocument(wxString(), wxDOC_NEW);
         if (doc == nullptr) return nullptr;
+        doc->SetDocumentName(tmpl->GetDocumentName());
+        if (!doc->OnNewDocument()) {
+            doc->DeleteAllViews();
+            return nullptr;
+        }
         if (flags & wxDOC_NEW) return doc;
     } else if (flags & wxDOC_NEW) {
         return doc->OnNewDocument() ? doc : nullptr;
