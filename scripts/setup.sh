@@ -12,7 +12,7 @@ PACKAGES=(
   clang libclang-rt-dev
   hyperfine imagemagick
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
-  libgtk-3-dev openbox xdotool
+  libgtk-3-dev openbox xdotool x11-utils
 )
 
 install_missing_packages() {

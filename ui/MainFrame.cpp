@@ -18,6 +18,7 @@
 #include "ui/PanelEvents.h"
 #include "ui/PanelSettings.h"
 #include "ui/SettingsStore.h"
+#include "ui/StoredPlacement.h"
 #include "res/UiTexts.h"
 #include "ui/ZoomRates.h"
 
@@ -63,8 +64,10 @@ bool CMainFrame::Create(wxDocManager* manager) {
                             ? wxSize(900, 700)
                             : wxSize(Signed(width), Signed(height));
     if (!wxDocParentFrame::Create(manager, nullptr, wxID_ANY, U(kAppTitle), wxDefaultPosition, size)) return false;
-    // Moved afterwards: a stored -1 is a real position, not "let the system choose".
-    if (placed) SetSize(Signed(left), Signed(top), size.x, size.y, wxSIZE_ALLOW_MINUS_ONE);
+    if (placed) {
+        m_storedPosition = wxPoint(Signed(left), Signed(top));
+        SetStoredPosition(this, *m_storedPosition);
+    }
     m_restoredRect = GetRect();
 
     BuildMenuBar();
@@ -195,6 +198,20 @@ void CMainFrame::Relayout() {
     Layout();
 }
 
+void CMainFrame::Maximize(bool maximize) {
+    if (!IsShown()) m_firstRestore = maximize ? FirstRestore::AwaitMaximised : FirstRestore::Done;
+    wxDocParentFrame::Maximize(maximize);
+}
+
+bool CMainFrame::Show(bool show) {
+    const bool changed = wxDocParentFrame::Show(show);
+    if (show && m_storedPosition) {
+        ConfirmStoredPosition(this, *m_storedPosition);
+        m_storedPosition.reset();  // only the first show comes back; later the person moves it
+    }
+    return changed;
+}
+
 void CMainFrame::OnDlgBarLeftRight(wxCommandEvent&) {
     // The tool tips and prompts stay with the controls on either side.
     m_bPanelRight = !m_bPanelRight;
@@ -202,7 +219,20 @@ void CMainFrame::OnDlgBarLeftRight(wxCommandEvent&) {
 }
 
 void CMainFrame::OnMoveOrSize(wxEvent& event) {
-    if (!IsMaximized() && !IsIconized() && !IsFullScreen()) m_restoredRect = GetRect();
+    // Before the window maps, wx passes through makeshift sizes.
+    if (!IsWindowMapped(this)) return event.Skip();
+    const bool normal = !IsMaximized() && !IsIconized() && !IsFullScreen();
+    if (m_firstRestore == FirstRestore::AwaitMaximised && IsMaximized()) {
+        m_firstRestore = FirstRestore::AwaitRestore;
+    } else if (m_firstRestore == FirstRestore::AwaitRestore && normal) {
+        // A window that maps maximised has no normal size of its own yet
+        // (the window manager restores it to whatever it had): the stored one.
+        m_firstRestore = FirstRestore::Done;
+        const wxRect stored = m_restoredRect;
+        CallAfter([this, stored] { SetSize(stored); });
+        return event.Skip();
+    }
+    if (normal) m_restoredRect = GetRect();
     event.Skip();
 }
 
@@ -219,7 +249,8 @@ void CMainFrame::SaveSettings() {
     WriteSettingInt(kSectionSettings, "ViewRate", stored.viewRate);
 
     // The restored rectangle, also when the window is maximised or minimised.
-    const wxRect r = m_restoredRect;
+    const bool restored = IsShown() && !IsMaximized() && !IsIconized() && !IsFullScreen();
+    const wxRect r = restored ? GetRect() : m_restoredRect;
     WriteSettingInt(kSectionApp, "WinLeft", static_cast<std::uint32_t>(r.x));
     WriteSettingInt(kSectionApp, "WinTop", static_cast<std::uint32_t>(r.y));
     WriteSettingInt(kSectionApp, "WinWidth", static_cast<std::uint32_t>(r.width));

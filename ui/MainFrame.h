@@ -4,6 +4,7 @@
 // them back, with the panel side, when it closes.
 #pragma once
 
+#include <optional>
 #include <set>
 
 #include <wx/docview.h>
@@ -18,6 +19,11 @@ public:
     // Creates the window, its status bar and panel and loads the settings.
     // False (after a message) when the status bar or the panel fails.
     bool Create(wxDocManager* manager);
+
+    // The first show puts the window back at its stored corner.
+    bool Show(bool show = true) override;
+    // Before the first show: a maximised start, restored later to the stored size.
+    void Maximize(bool maximize = true) override;
 
     // The view's window, placed beside the panel (null removes it).
     void SetViewWindow(wxWindow* view);
@@ -49,6 +55,9 @@ private:
     wxWindow* m_viewWindow = nullptr;
     wxRect m_restoredRect;  // the last placement that was neither maximised nor minimised
     wxMenu* m_fileMenu = nullptr;
+    std::optional<wxPoint> m_storedPosition;  // until the first show
+    enum class FirstRestore { Done, AwaitMaximised, AwaitRestore };
+    FirstRestore m_firstRestore = FirstRestore::Done;
 
     wxDECLARE_DYNAMIC_CLASS(CMainFrame);
     wxDECLARE_EVENT_TABLE();
