@@ -29,7 +29,16 @@ void KeepScrollBarsVisible(wxWindow* scrolled) {
 
 void IndentGroupCaption(wxStaticBox* box) {
     auto* widget = static_cast<GtkWidget*>(box->GetHandle());
-    if (widget != nullptr && GTK_IS_FRAME(widget)) gtk_frame_set_label_align(GTK_FRAME(widget), 0.06f, 0.5f);
+    if (widget == nullptr || !GTK_IS_FRAME(widget)) return;
+    GtkWidget* label = gtk_frame_get_label_widget(GTK_FRAME(widget));
+    if (label == nullptr) return;
+    // GTK places the caption by a fraction of the free width; the fraction
+    // that leaves a short stretch of frame line before it at this box's width.
+    constexpr int kIndent = 10;
+    int natural = 0;
+    gtk_widget_get_preferred_width(label, nullptr, &natural);
+    const int free = box->GetSize().x - natural - 8;  // frame border and GTK's caption pads
+    if (free > kIndent) gtk_frame_set_label_align(GTK_FRAME(widget), static_cast<float>(kIndent) / free, 0.5f);
 }
 
 void LeftAlignLabel(wxCheckBox* box) {
