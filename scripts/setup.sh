@@ -13,6 +13,7 @@ PACKAGES=(
   hyperfine imagemagick
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
   libgtk-3-dev openbox xdotool x11-utils
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
 )
 
 install_missing_packages() {
