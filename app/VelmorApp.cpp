@@ -5,14 +5,13 @@
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>
-#include <wx/fs_arc.h>
-#include <wx/html/helpctrl.h>
-#include <wx/stdpaths.h>
 #include <wx/docview.h>
 #include <wx/filehistory.h>
 #include <wx/intl.h>
 #include <wx/translation.h>
 
+#include "app/AboutDlg.h"
+#include "app/HelpBook.h"
 #include "app/MainWindowStartup.h"
 #include "app/VelmorDocManager.h"
 #include "app/VelmorView.h"
@@ -28,8 +27,7 @@
 wxIMPLEMENT_APP(CVelmorApp);
 
 wxBEGIN_EVENT_TABLE(CVelmorApp, wxApp)
-    EVT_UPDATE_UI(ID_VIEWER, CVelmorApp::OnUpdateUnavailable)
-    EVT_UPDATE_UI(ID_APP_ABOUT, CVelmorApp::OnUpdateUnavailable)
+    EVT_MENU(ID_APP_ABOUT, CVelmorApp::OnAppAbout)
     EVT_MENU(ID_HELP, CVelmorApp::OnHelp)
 wxEND_EVENT_TABLE()
 
@@ -53,30 +51,13 @@ void CVelmorApp::OnEndSignal(int) {
         wxTheApp->ExitMainLoop();
 }
 
-void CVelmorApp::OnHelp(wxCommandEvent&) {
-    // The help book sits beside the program, named after it.
-    wxFileName book(wxStandardPaths::Get().GetExecutablePath());
-    book.SetExt("htb");
-    if (!m_help) {
-        static bool archivesReadable = false;
-        if (!archivesReadable) {
-            wxFileSystem::AddHandler(new wxArchiveFSHandler);
-            archivesReadable = true;
-        }
-        // A window of its own, not a child of the main window: it goes when
-        // the application ends, after the main window.
-        auto help = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE, nullptr);
-        if (!book.FileExists() || !help->AddBook(book)) {
-            ShowUserMessage(wxString::FromUTF8("ヘルプを表示できませんでした。\n") + book.GetFullPath());
-            return;
-        }
-        m_help = std::move(help);
-    }
-    m_help->DisplayContents();
+void CVelmorApp::OnHelp(wxCommandEvent&) { ShowHelp(); }
+
+void CVelmorApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg dialog(GetTopWindow());
+    dialog.ShowModal();
 }
 
-// The external viewer and the About dialog arrive with later work.
-void CVelmorApp::OnUpdateUnavailable(wxUpdateUIEvent& event) { event.Enable(false); }
 CVelmorApp::~CVelmorApp() = default;
 
 void CVelmorApp::OnInitCmdLine(wxCmdLineParser& parser) {
@@ -119,7 +100,7 @@ bool CVelmorApp::OnInit() {
 }
 
 int CVelmorApp::OnExit() {
-    m_help.reset();
+    CloseHelp();
     if (m_docManager != nullptr) {
         if (wxFileHistory* history = m_docManager->GetFileHistory()) SaveRecentFiles(*history);
         FlushSettings();

@@ -2,10 +2,7 @@
 // window, the picture named on the command line) and shuts it down.
 #pragma once
 
-#include <memory>
-
 #include <wx/app.h>
-#include <wx/html/helpctrl.h>
 
 class CVelmorDocManager;
 
@@ -22,11 +19,10 @@ public:
 
 private:
     static void OnEndSignal(int signal);
-    void OnUpdateUnavailable(wxUpdateUIEvent& event);
     void OnHelp(wxCommandEvent& event);
+    void OnAppAbout(wxCommandEvent& event);
 
     CVelmorDocManager* m_docManager = nullptr;
-    std::unique_ptr<wxHtmlHelpController> m_help;
     wxString m_startPicture;
 
     wxDECLARE_EVENT_TABLE();

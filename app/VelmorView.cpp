@@ -8,6 +8,8 @@
 #include <wx/settings.h>
 #include <wx/statusbr.h>
 
+#include "app/ExternalViewer.h"
+#include "app/OptionPropertySheet.h"
 #include "app/RegionRenderer.h"
 #include "app/VelmorCanvas.h"
 #include "document/UserMessage.h"
@@ -43,6 +45,9 @@ wxBEGIN_EVENT_TABLE(CVelmorView, wxView)
     EVT_BUTTON(ID_TOGGLE_DISPLAY, CVelmorView::OnToggleDisplay)
     EVT_MENU(ID_EDIT_COPY, CVelmorView::OnCopyPicture)
     EVT_MENU(ID_OPTIONS, CVelmorView::OnOptions)
+    EVT_UPDATE_UI(ID_VIEWER, CVelmorView::OnUpdateNeedOriginal)
+    EVT_MENU(ID_VIEWER, CVelmorView::OnExternalViewer)
+    EVT_BUTTON(ID_VIEWER, CVelmorView::OnExternalViewer)
     EVT_CHECKBOX(IDC_DENOISE, CVelmorView::OnDenoiseClicked)
     EVT_BUTTON(IDC_LINE_COLOR, CVelmorView::OnLineColor)
     EVT_BUTTON(IDC_FRAME_COLOR, CVelmorView::OnFrameColor)
@@ -119,8 +124,16 @@ void CVelmorView::ChooseColour(CColorButton* button) {
     RegenerateIfSketchShown();
 }
 
-void CVelmorView::OnOptions(wxCommandEvent&) {
-    // The options dialog arrives with the external viewer.
+void CVelmorView::OnOptions(wxCommandEvent&) { ShowOptionsDialog(GetFrame()); }
+
+void CVelmorView::OnExternalViewer(wxCommandEvent&) {
+    if (!HasOriginal()) return;
+    auto* frame = wxDynamicCast(GetFrame(), CMainFrame);
+    if (frame == nullptr) return;
+    // The sketch is displayed only while the document holds one.
+    imaging::Picture* picture = m_bShowOriginal ? GetVelmorDoc()->m_pOriginal.get() : GetVelmorDoc()->Sketch();
+    if (picture == nullptr) return;
+    LaunchExternalViewer(*picture, m_bShowOriginal, frame->m_mapTempFiles);
 }
 
 bool CVelmorView::CopyPicture() {

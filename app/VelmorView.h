@@ -58,6 +58,7 @@ private:
     void OnToggleDisplay(wxCommandEvent& event);
     void OnCopyPicture(wxCommandEvent& event);
     void OnOptions(wxCommandEvent& event);
+    void OnExternalViewer(wxCommandEvent& event);
     void OnDenoiseClicked(wxCommandEvent& event);
     void OnLineColor(wxCommandEvent& event);
     void OnFrameColor(wxCommandEvent& event);

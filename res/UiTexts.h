@@ -19,3 +19,7 @@ struct CommandText {
 
 // Status-bar prompt and tool tip of an id; null when the id has none.
 const CommandText* FindCommandText(int id);
+
+// The external viewer and its options.
+inline constexpr const char* kMsgViewerFailed = "ビューアを起動できませんでした。(%d)";
+inline constexpr const char* kMsgNeedViewerPath = "ファイルパスを指定してください。";

@@ -5,6 +5,7 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/debug.h>
+#include <wx/log.h>
 
 namespace {
 
@@ -13,6 +14,15 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
     ADD_FAILURE() << "wx assertion " << cond.utf8_string() << " failed in " << func.utf8_string() << " ("
                   << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
 }
+
+// A logged error or warning fails the test too; the window would show it in
+// a dialog that nobody closes.
+class FailOnLoggedError : public wxLog {
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString& msg, const wxLogRecordInfo&) override {
+        if (level <= wxLOG_Warning) ADD_FAILURE() << "wx logged: " << msg.utf8_string();
+    }
+};
 
 class TestApp : public wxApp {
 public:
@@ -34,6 +44,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     wxSetAssertHandler(FailOnAssert);
+    delete wxLog::SetActiveTarget(new FailOnLoggedError);
     const int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();
     wxEntryCleanup();
