@@ -1,4 +1,5 @@
 // velmor-sketch: the desktop program's sketches, made from the command line.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,8 +81,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Paths compare as the files they name ("a.png" and "./a.png" are one).
+    // Paths compare as the files they name: "a.png" and "./a.png" are one, and
+    // so are two hard links of one file.
     auto fileKey = [](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0)
+            return "inode " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
         std::error_code ec;
         const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
         return ec ? path : p.string();

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 
 namespace {
@@ -22,13 +24,20 @@ std::string WithSlash(std::string path) {
     return path;
 }
 
-std::string ChooseFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (IsAbsoluteFolder(runtime)) return WithSlash(runtime) + "velmor/";
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = tmp != nullptr && tmp[0] == '/' ? WithSlash(tmp) : std::string("/tmp/");
-    return base + "velmor-" + std::to_string(::geteuid()) + "/";
+// The runtime folder counts only when it is the user's own: one inherited
+// through su belongs to someone else.
+bool IsUsableRuntimeFolder(const char* path) {
+    struct stat st {};
+    return IsAbsoluteFolder(path) && ::stat(path, &st) == 0 && st.st_uid == ::geteuid() &&
+           ::access(path, W_OK | X_OK) == 0;
 }
+
+std::string TmpBase() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp != nullptr && tmp[0] == '/' ? WithSlash(tmp) : std::string("/tmp/");
+}
+
+std::string PerUserFolder() { return TmpBase() + "velmor-" + std::to_string(::geteuid()) + "/"; }
 
 // Creates the folder if needed and checks that only its owner, the user, can
 // reach it. lstat does not follow a planted symbolic link.
@@ -45,12 +54,35 @@ bool MakePrivateFolder(const std::string& folder) {
            (st.st_mode & 077) == 0;
 }
 
+// When the per-user folder is taken (planted by someone, or broken), a fresh
+// private one beside it, made once and kept for the rest of the run.
+std::optional<std::string> FreshFolder() {
+    static std::mutex lock;
+    static std::string made;
+    const std::lock_guard<std::mutex> guard(lock);
+    const std::string prefix = PerUserFolder().substr(0, PerUserFolder().size() - 1) + "-";
+    if (made.compare(0, prefix.size(), prefix) == 0 && MakePrivateFolder(made)) return made;
+    std::string pattern = prefix + "XXXXXX";
+    if (pattern.size() + 1 > kMaxFolderLength || ::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+    made = pattern + "/";
+    if (!MakePrivateFolder(made)) return std::nullopt;
+    return made;
+}
+
 }  // namespace
 
 std::optional<ImageFileError> TryGetTempFolder(std::string& folder) {
-    std::string chosen = ChooseFolder();
-    if (chosen.size() <= kMaxFolderLength && MakePrivateFolder(chosen)) {
-        folder = std::move(chosen);
+    std::vector<std::string> candidates;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (IsUsableRuntimeFolder(runtime)) candidates.push_back(WithSlash(runtime) + "velmor/");
+    candidates.push_back(PerUserFolder());
+    for (std::string& chosen : candidates)
+        if (chosen.size() <= kMaxFolderLength && MakePrivateFolder(chosen)) {
+            folder = std::move(chosen);
+            return std::nullopt;
+        }
+    if (std::optional<std::string> fresh = FreshFolder()) {
+        folder = std::move(*fresh);
         return std::nullopt;
     }
     folder.clear();

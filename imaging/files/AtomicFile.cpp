@@ -51,7 +51,8 @@ public:
             char name[40];
             std::snprintf(name, sizeof name, ".velmor-save-%016llx.tmp", static_cast<unsigned long long>(salt));
             std::string path = (folder / name).string();
-            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            // The user's alone while it is written; the final mode comes just before the rename.
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd >= 0) {
                 fd_ = fd;
                 path_ = std::move(path);
@@ -83,8 +84,10 @@ public:
         if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
             // Not permitted for ordinary users unless they own the file already.
         }
-        return ::fchmod(fd_, old.st_mode & 07777) == 0 ? 0 : errno;
+        return SetMode(old.st_mode & 07777);
     }
+
+    int SetMode(mode_t mode) { return ::fchmod(fd_, mode) == 0 ? 0 : errno; }
 
     int SyncAndClose() {
         if (::fsync(fd_) != 0) return errno;
@@ -104,6 +107,46 @@ private:
     std::string path_;
 };
 
+// The process's umask, read without changing it (umask(2) alone would, for a
+// moment, for every thread).
+mode_t CurrentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f) != nullptr) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found) return static_cast<mode_t>(mask & 0777);
+    }
+    return 022;
+}
+
+// The file a save writes: the requested path with its chain of symbolic
+// links followed (at most kMaxLinks), but only where the kernel itself would
+// follow them: in a sticky folder that everyone may write to, only a link
+// owned by the user or by the folder's owner. A dangling chain ends at the
+// file it names, which the save then creates.
+constexpr int kMaxLinks = 40;
+
+int ResolveTarget(std::filesystem::path& target) {
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return 0;
+        if (hop == kMaxLinks) return ELOOP;
+        std::filesystem::path folder = target.parent_path();
+        if (folder.empty()) folder = ".";
+        struct stat dir {};
+        if (::stat(folder.c_str(), &dir) != 0) return errno;
+        const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+        if (shared && link.st_uid != ::geteuid() && link.st_uid != dir.st_uid) return EACCES;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) return ec.value();
+        target = next.is_absolute() ? next : folder / next;
+    }
+    return ELOOP;
+}
+
 // Makes the rename itself durable; a failure here loses nothing already
 // written, so it is not reported.
 void SyncFolder(const std::filesystem::path& folder) {
@@ -119,18 +162,8 @@ Status WriteFileAtomically(const std::filesystem::path& requested, std::span<con
     if (requested.empty() || !requested.has_filename()) return Win32Error;
 
     std::filesystem::path target = requested;
+    if (const int error = ResolveTarget(target); error != 0) return StatusFromErrno(error);
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        std::filesystem::path resolved = std::filesystem::canonical(target, ec);
-        if (!ec) {
-            target = std::move(resolved);
-        } else {
-            // A link to a file not there yet: write where it points, keeping the link.
-            const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
-            if (!ec) target = link.is_absolute() ? link : target.parent_path() / link;
-        }
-    }
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) return Win32Error;
 
@@ -140,7 +173,7 @@ Status WriteFileAtomically(const std::filesystem::path& requested, std::span<con
     TempFile temp;
     int error = temp.Create(folder);
     if (error == 0) error = temp.WriteAll(bytes);
-    if (error == 0 && exists) error = temp.CopyAttributes(st);
+    if (error == 0) error = exists ? temp.CopyAttributes(st) : temp.SetMode(0666 & ~CurrentUmask());
     if (error == 0) error = temp.SyncAndClose();
     if (error == 0) error = temp.RenameTo(target);
     if (error != 0) return StatusFromErrno(error);

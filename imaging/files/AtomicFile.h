@@ -3,9 +3,13 @@
 // renamed over the target. On any failure the temporary file is removed and
 // an existing target is left exactly as it was.
 //
-// A replaced file keeps its permission bits (and, where the caller may, its
-// owner); a new file gets 0666 less the umask. A symbolic link as target is
-// followed, so the file it points at is replaced, not the link.
+// The temporary file is the user's alone until, just before the rename, it
+// takes its final mode: a replaced file keeps its permission bits (and, where
+// the caller may, its owner); a new file gets 0666 less the umask. A chain of
+// symbolic links as target is followed, so the file it ends at is replaced,
+// not the links; but only where the kernel would follow them: in a sticky,
+// world-writable folder such as /tmp only a link owned by the user or by the
+// folder's owner (another user's planted link is refused, AccessDenied).
 //
 // Errors: AccessDenied for EACCES, EPERM and EROFS; OutOfMemory for ENOMEM;
 // Win32Error for every other failure, a missing folder included.

@@ -211,6 +211,17 @@ TEST(SketchTool, ExitStatusAndOutputsOfWholeRuns) {
     const auto before = fs::last_write_time(sketchAsInput);
     EXPECT_EQ(RunTool("-j 2 " + good + " " + sketchAsInput), 1);
     EXPECT_EQ(fs::last_write_time(sketchAsInput), before);
+
+    // Outputs that are hard links of each other are one file too.
+    const std::string other = (dir.path / "other.png").string();
+    ASSERT_EQ(imaging::SaveImageToFile(input, other, EncoderFor("image/png")), imaging::Ok);
+    fs::remove(out + "/good_shitae.png");
+    fs::remove(out + "/other_shitae.png");
+    std::ofstream(out + "/good_shitae.png") << "x";
+    fs::create_hard_link(out + "/good_shitae.png", out + "/other_shitae.png");
+    EXPECT_EQ(RunTool("-j 2 -d " + out + " " + good + " " + other), 1);
+    std::ifstream refused(out + "/other_shitae.png");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(refused), {}), "x") << "the second was not written";
 }
 
 }  // namespace

@@ -89,7 +89,20 @@ TEST_F(TempFolderTest, PrefersTheRuntimeFolder) {
     EXPECT_EQ(Get(), Expected());
 }
 
-TEST_F(TempFolderTest, RefusesWhatSomeoneElseCouldHavePlanted) {
+TEST_F(TempFolderTest, ARuntimeFolderOfAnotherUserIsPassedOver) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
+    const fs::path run = scratch_.path() / "run";
+    fs::create_directory(run);
+    ::chmod(run.c_str(), 0700);
+    ASSERT_EQ(::chown(run.c_str(), 65534, 65534), 0);  // as after su: the variable names the other user's
+    ::setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    EXPECT_EQ(Get(), Expected());
+    EXPECT_FALSE(fs::exists(run / "velmor"));
+}
+
+// What someone else could have planted is never used: a fresh private
+// folder beside it instead, the same one for the rest of the run.
+TEST_F(TempFolderTest, PassesOverWhatSomeoneElseCouldHavePlanted) {
     struct Case {
         const char* what;
         void (*plant)(const fs::path& folder, const fs::path& scratch);
@@ -120,7 +133,12 @@ TEST_F(TempFolderTest, RefusesWhatSomeoneElseCouldHavePlanted) {
         if (c.needsRoot && ::geteuid() != 0) continue;  // only root can give a folder away
         fs::remove_all(Folder());
         c.plant(Folder(), scratch_.path());
-        EXPECT_EQ(Get(), std::nullopt);
+        const std::optional<std::string> got = Get();
+        ASSERT_TRUE(got);
+        EXPECT_NE(*got, Expected());
+        EXPECT_EQ(got->rfind(Folder().string() + "-", 0), 0u) << *got;
+        EXPECT_EQ(ModeOf(got->substr(0, got->size() - 1)), 0700u);
+        EXPECT_EQ(Get(), got);
         fs::remove_all(Folder());
     }
 }

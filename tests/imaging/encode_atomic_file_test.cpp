@@ -2,7 +2,11 @@
 // was, with no temporary file left behind in either case.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 
 #include "encode_fixtures.h"
 #include "imaging/files/AtomicFile.h"
@@ -60,6 +64,89 @@ TEST(AtomicFile, ASymbolicLinkKeepsPointingAtTheReplacedFile) {
     ASSERT_EQ(WriteFileAtomically(folder / "dangling.bin", Payload(3)), Ok);
     EXPECT_TRUE(fs::is_symlink(folder / "dangling.bin"));
     EXPECT_EQ(ReadBytes(folder / "later.bin"), Payload(3));
+}
+
+// Links are followed only where the kernel would follow them: in a sticky
+// folder that everyone may write to, a link planted by another user is
+// refused and its target left alone.
+TEST(AtomicFile, LinksInASharedStickyFolder) {
+    ScratchFolder folder;
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const fs::path victim = folder / "victim.bin";
+    struct Case {
+        const char* what;
+        uid_t linkOwner;    // 0: the user's own link
+        uid_t folderOwner;  // 0: the user's own folder
+        bool followed;
+    };
+    const Case cases[] = {
+        {"the user's own link", 0, 0, true},
+        {"the folder owner's link", 54321, 54321, true},
+        {"another user's link", 54321, 0, false},
+        {"a third user's link in another's folder", 54321, 65432, false},
+    };
+    for (const Case& c : cases) {
+        if ((c.linkOwner != 0 || c.folderOwner != 0) && ::geteuid() != 0) {
+            std::printf("skipped (needs root to plant links of other users): %s\n", c.what);
+            continue;
+        }
+        WriteBytes(victim, kOld);
+        const fs::path link = shared / "photo_shitae.png";
+        fs::remove(link);
+        fs::create_symlink(victim, link);
+        const uid_t me = ::geteuid();
+        ASSERT_EQ(::lchown(link.c_str(), c.linkOwner != 0 ? c.linkOwner : me, static_cast<gid_t>(-1)), 0);
+        ASSERT_EQ(::chown(shared.c_str(), c.folderOwner != 0 ? c.folderOwner : me, static_cast<gid_t>(-1)), 0);
+        const Status status = WriteFileAtomically(link, Payload(7));
+        EXPECT_EQ(status, c.followed ? Ok : AccessDenied) << c.what;
+        EXPECT_EQ(ReadBytes(victim), c.followed ? Payload(7) : kOld) << c.what;
+        EXPECT_TRUE(fs::is_symlink(link)) << c.what;
+        EXPECT_EQ(folder.Names().size(), 2u) << c.what << ": no temporary file left";
+        ASSERT_EQ(::chown(shared.c_str(), me, static_cast<gid_t>(-1)), 0);
+    }
+}
+
+TEST(AtomicFile, ChainsOfLinksResolveFullyWithABound) {
+    ScratchFolder folder;
+    fs::create_directory(folder / "sub");
+    fs::create_symlink("sub/b.bin", folder / "a.bin");
+    fs::create_symlink("../c.bin", folder / "sub" / "b.bin");
+    WriteBytes(folder / "c.bin", kOld);
+    ASSERT_EQ(WriteFileAtomically(folder / "a.bin", Payload(4)), Ok);
+    EXPECT_EQ(ReadBytes(folder / "c.bin"), Payload(4));
+    EXPECT_TRUE(fs::is_symlink(folder / "a.bin"));
+    EXPECT_TRUE(fs::is_symlink(folder / "sub" / "b.bin"));
+
+    fs::create_symlink("loop2.bin", folder / "loop1.bin");
+    fs::create_symlink("loop1.bin", folder / "loop2.bin");
+    EXPECT_EQ(WriteFileAtomically(folder / "loop1.bin", Payload(4)), Win32Error);
+    EXPECT_TRUE(fs::is_symlink(folder / "loop1.bin"));
+}
+
+// While it is written, the temporary file is readable by the user alone,
+// whatever the final mode; the mode is set just before the rename.
+TEST(AtomicFile, TheTemporaryFileIsPrivateWhileWritten) {
+    ScratchFolder folder;
+    WriteBytes(folder / "public.bin", kOld);
+    ::chmod((folder / "public.bin").c_str(), 0644);
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, folder.path().c_str(), IN_CREATE), 0);
+    mode_t seen = 0;
+    std::thread observer([&] {
+        alignas(struct inotify_event) char buffer[4096];
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0) return;
+        const auto* event = reinterpret_cast<const struct inotify_event*>(buffer);
+        seen = ModeOf(folder / event->name);
+    });
+    ASSERT_EQ(WriteFileAtomically(folder / "public.bin", Payload(64 << 20)), Ok);
+    observer.join();
+    ::close(watch);
+    EXPECT_EQ(seen, 0600u);
+    EXPECT_EQ(ModeOf(folder / "public.bin"), 0644u);
 }
 
 // A write that fails part way, made to fail by the file size limit (which
