@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "imaging/files/AtomicFile.h"
 #include "cli/SketchFile.h"
 #include "pipeline/MemoryBudget.h"
 
@@ -65,6 +66,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl+C or a SIGTERM in the middle of a save leaves no temporary file.
+    imaging::RemoveTemporaryFilesOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     ParseResult parsed = ParseCommandLine(args);
     if (!parsed.options) {

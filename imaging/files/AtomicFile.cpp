@@ -1,6 +1,7 @@
 #include "imaging/files/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -28,6 +31,30 @@ Status StatusFromErrno(int error) {
 
 namespace {
 
+// The temporary files of saves in progress, for removal from a signal
+// handler: fixed slots, no allocation, nothing freed under the handler's feet.
+struct UnfinishedSlot {
+    std::atomic<int> state{0};  // 0 free, 1 being filled, 2 live
+    char path[4096];
+};
+UnfinishedSlot g_unfinished[64];
+
+int RegisterUnfinished(const std::string& path) {
+    if (path.size() >= sizeof g_unfinished[0].path) return -1;
+    for (int i = 0; i < static_cast<int>(std::size(g_unfinished)); ++i) {
+        int expected = 0;
+        if (!g_unfinished[i].state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(g_unfinished[i].path, path.c_str(), path.size() + 1);
+        g_unfinished[i].state.store(2);
+        return i;
+    }
+    return -1;  // more saves at once than slots: that one is not covered
+}
+
+void UnregisterUnfinished(int slot) {
+    if (slot >= 0) g_unfinished[slot].state.store(0);
+}
+
 // The temporary file until it has been renamed: closed and removed on every
 // path that does not reach Commit.
 class TempFile {
@@ -38,6 +65,7 @@ public:
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);
         if (!path_.empty()) ::unlink(path_.c_str());
+        UnregisterUnfinished(slot_);
     }
 
     // Creates a fresh file next to the target. The name starts with a dot so
@@ -56,6 +84,7 @@ public:
             if (fd >= 0) {
                 fd_ = fd;
                 path_ = std::move(path);
+                slot_ = RegisterUnfinished(path_);
                 return 0;
             }
             if (errno != EEXIST) return errno;
@@ -99,13 +128,22 @@ public:
     int RenameTo(const std::filesystem::path& target) {
         if (::rename(path_.c_str(), target.c_str()) != 0) return errno;
         path_.clear();
+        UnregisterUnfinished(slot_);
+        slot_ = -1;
         return 0;
     }
 
 private:
     int fd_ = -1;
+    int slot_ = -1;
     std::string path_;
 };
+
+void RemoveAndReraise(int signal) {
+    RemoveUnfinishedTemporaryFiles();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
 
 // The process's umask, read without changing it (umask(2) alone would, for a
 // moment, for every thread).
@@ -157,6 +195,18 @@ void SyncFolder(const std::filesystem::path& folder) {
 }
 
 }  // namespace
+
+void RemoveUnfinishedTemporaryFiles() noexcept {
+    for (UnfinishedSlot& slot : g_unfinished)
+        if (slot.state.load() == 2) ::unlink(slot.path);
+}
+
+void RemoveTemporaryFilesOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = RemoveAndReraise;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(signal, &action, nullptr);
+}
 
 Status WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes) {
     if (requested.empty() || !requested.has_filename()) return Win32Error;

@@ -25,6 +25,13 @@ namespace imaging {
 
 Status WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
 
+// Removes the temporary files of the saves in progress (async-signal-safe).
+void RemoveUnfinishedTemporaryFiles() noexcept;
+// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT that remove those
+// files and then end the process by the signal as before. For programs that
+// end at once on those signals; the window closes in order instead.
+void RemoveTemporaryFilesOnSignals();
+
 // The Status for an errno value, by the rule above.
 Status StatusFromErrno(int error);
 

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <thread>
@@ -147,6 +148,33 @@ TEST(AtomicFile, TheTemporaryFileIsPrivateWhileWritten) {
     ::close(watch);
     EXPECT_EQ(seen, 0600u);
     EXPECT_EQ(ModeOf(folder / "public.bin"), 0644u);
+}
+
+// A signal in the middle of a save: the process ends by the signal and leaves
+// neither the temporary file nor a partial target.
+TEST(AtomicFile, AnInterruptedSaveLeavesNoTemporary) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        ScratchFolder folder;
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, folder.path().c_str(), IN_CREATE), 0);
+        const std::vector<std::uint8_t> payload = Payload(256 << 20);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RemoveTemporaryFilesOnSignals();
+            WriteFileAtomically(folder / "big.bin", payload);
+            ::_exit(0);
+        }
+        alignas(struct inotify_event) char buffer[4096];
+        ASSERT_GT(::read(watch, buffer, sizeof buffer), 0);  // the temporary file is there
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(watch);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "ended by the signal " << signal;
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{}) << signal;
+    }
 }
 
 // A write that fails part way, made to fail by the file size limit (which
