@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -48,25 +49,49 @@ bool StartsWith(const std::uint8_t* data, std::size_t size, const char* magic, s
     return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
+enum class Format { Unknown, Png, Jpeg, Gif, Tiff, Bmp, Webp };
+
+// The format the first bytes announce; kSniffBytes are enough for every one.
+constexpr std::size_t kSniffBytes = 12;
+
+Format Sniff(const std::uint8_t* data, std::size_t size) {
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return Format::Png;
+    if (StartsWith(data, size, "\xff\xd8\xff", 3)) return Format::Jpeg;
+    if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) return Format::Gif;
+    if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4) ||
+        StartsWith(data, size, "II+\0", 4) || StartsWith(data, size, "MM\0+", 4))
+        return Format::Tiff;
+    if (StartsWith(data, size, "BM", 2)) return Format::Bmp;
+    if (size >= 12 && StartsWith(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0) return Format::Webp;
+    return Format::Unknown;
+}
+
+// The most bytes a file of the format can need for a picture within the
+// limit: the pixels uncompressed at the format's widest sample layout (TIFF:
+// four 16-bit samples, with room for a second page; the others: four bytes,
+// more than a worst-case compressed stream), plus room for metadata.
+std::uint64_t MaxFileBytesFor(Format format, std::uint64_t maxPixels) {
+    constexpr std::uint64_t kMetadata = std::uint64_t{16} << 20;
+    const std::uint64_t pixels = std::min<std::uint64_t>(maxPixels, kMaxPicturePixels);
+    const std::uint64_t perPixel = format == Format::Tiff ? 16 : 8;
+    return std::min(kMaxFileBytes, pixels * perPixel + kMetadata);
+}
+
 }  // namespace
 
 Picture DecodeMemory(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits) {
     if (data == nullptr && size != 0)
         return Picture::Failed(InvalidParameter);
     const detail::Bytes file{data, size, limits.maxPixels};
-    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8))
-        return detail::DecodePng(file);
-    if (StartsWith(data, size, "\xff\xd8\xff", 3))
-        return detail::DecodeJpeg(file);
-    if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6))
-        return detail::DecodeGif(file);
-    if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4) ||
-        StartsWith(data, size, "II+\0", 4) || StartsWith(data, size, "MM\0+", 4))
-        return detail::DecodeTiff(file);
-    if (StartsWith(data, size, "BM", 2))
-        return detail::DecodeBmp(file);
-    if (size >= 12 && StartsWith(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0)
-        return detail::DecodeWebp(file);
+    switch (Sniff(data, size)) {
+    case Format::Png: return detail::DecodePng(file);
+    case Format::Jpeg: return detail::DecodeJpeg(file);
+    case Format::Gif: return detail::DecodeGif(file);
+    case Format::Tiff: return detail::DecodeTiff(file);
+    case Format::Bmp: return detail::DecodeBmp(file);
+    case Format::Webp: return detail::DecodeWebp(file);
+    case Format::Unknown: break;
+    }
     return Picture::Failed(UnknownImageFormat);
 }
 
@@ -80,7 +105,24 @@ Picture DecodeFile(const std::filesystem::path& path, const DecodeLimits& limits
     if (!S_ISREG(st.st_mode))
         return Picture::Failed(Win32Error);  // folders, pipes, devices
     const auto size = static_cast<std::uint64_t>(st.st_size);
-    if (size > kMaxFileBytes)
+    // The content is recognised before the rest is read, and no file larger
+    // than its format can need for the limit is read at all.
+    std::uint8_t head[kSniffBytes] = {};
+    std::size_t headSize = 0;
+    while (headSize < sizeof head) {
+        const ssize_t n = pread(fd.get(), head + headSize, sizeof head - headSize, static_cast<off_t>(headSize));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Picture::Failed(FileError(errno));
+        if (n == 0)
+            break;
+        headSize += static_cast<std::size_t>(n);
+    }
+    const Format format = Sniff(head, headSize);
+    if (format == Format::Unknown)
+        return Picture::Failed(UnknownImageFormat);
+    if (size > MaxFileBytesFor(format, limits.maxPixels))
         return Picture::Failed(OutOfMemory);
     std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size ? size : 1]);
     if (!bytes)

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "decode_test_util.h"
@@ -376,3 +380,47 @@ TEST(DecodeFlood, GifExtensionFloodIsRefused) {
 }
 
 }  // namespace
+
+// A huge file is judged by its first bytes and its size before anything
+// else of it is read: a 512 MB file of zeros, or one with a picture's
+// signature but far more bytes than the limit allows, costs a few kilobytes.
+TEST(DecodeBomb, HugeFilesAreRefusedWithoutBeingRead) {
+    struct Case {
+        const char* what;
+        std::string head;
+        std::uint64_t maxPixels;
+        imaging::Status expected;
+    };
+    const Case cases[] = {
+        {"zeros named .png", std::string(16, '\0'), imaging::kMaxPicturePixels, imaging::UnknownImageFormat},
+        {"PNG signature, 512 MB", std::string("\x89PNG\r\n\x1a\n", 8), 1u << 20, imaging::OutOfMemory},
+        {"BMP signature, 512 MB", "BM", 1u << 20, imaging::OutOfMemory},
+        {"TIFF signature, 512 MB", std::string("II*\0", 4), 1u << 20, imaging::OutOfMemory},
+    };
+    for (const Case& c : cases) {
+        char pattern[] = "/tmp/velmor-sparse-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, c.head.data(), c.head.size()), static_cast<ssize_t>(c.head.size()));
+        ASSERT_EQ(::ftruncate(fd, off_t{512} << 20), 0);  // sparse: no disk, no time
+        ::close(fd);
+        // In a child of its own, so that its peak memory grows by this decode alone.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            struct rusage before {};
+            ::getrusage(RUSAGE_SELF, &before);
+            const auto started = std::chrono::steady_clock::now();
+            const imaging::Picture p = imaging::DecodeFile(pattern, imaging::DecodeLimits{c.maxPixels});
+            const auto took = std::chrono::steady_clock::now() - started;
+            struct rusage usage {};
+            ::getrusage(RUSAGE_SELF, &usage);
+            const bool small = usage.ru_maxrss - before.ru_maxrss < 32 * 1024;  // kilobytes
+            ::_exit(p.LastStatus() == c.expected && small && took < std::chrono::seconds(1) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::unlink(pattern);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
+    }
+}
