@@ -1,7 +1,11 @@
 #include "cli/CliOptions.h"
 
+#include <getopt.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -61,87 +65,101 @@ std::string OutputPathFor(const std::string& input, const std::string& outputDir
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     CliOptions o;
     auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
-    bool onlyInputs = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (onlyInputs || a.empty() || a[0] != '-' || a == "-") {
-            o.inputs.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            onlyInputs = true;
-            continue;
-        }
-        // Long options may carry their value after "=".
-        std::string name = a, value;
-        bool inlineValue = false;
-        if (a.rfind("--", 0) == 0) {
-            const std::size_t eq = a.find('=');
-            if (eq != std::string::npos) {
-                name = a.substr(0, eq);
-                value = a.substr(eq + 1);
-                inlineValue = true;
-            }
-        }
-        auto takeValue = [&](std::string* out) -> bool {
-            if (inlineValue) {
-                *out = value;
-                return true;
-            }
-            if (i + 1 >= args.size()) return false;
-            *out = args[++i];
-            return true;
-        };
-        auto is = [&](const char* s, const char* l) { return name == s || name == l; };
 
-        if (is("-h", "--help")) {
-            o.help = true;
-        } else if (is("-V", "--version")) {
-            o.version = true;
-        } else if (is("-n", "--denoise")) {
-            o.settings.noiseRemoval = true;
-        } else if (is("-o", "--output") || is("-d", "--output-dir") || is("-t", "--type") ||
-                   is("-s", "--strength") || is("-r", "--remove") || is("-c", "--line-color") ||
-                   is("-F", "--frame-color") || is("-j", "--jobs")) {
-            std::string v;
-            if (!takeValue(&v)) return fail("option " + name + " needs a value");
-            if (is("-o", "--output")) {
-                if (v.empty()) return fail("-o needs a file name");
-                o.output = v;
-            } else if (is("-d", "--output-dir")) {
-                if (v.empty()) return fail("-d needs a folder");
-                o.outputDir = v;
-            } else if (is("-t", "--type")) {
-                if (!v.empty() && v[0] == '.') v.erase(0, 1);
-                if (!IsKnownExtension("." + v))
-                    return fail("unsupported type '" + v + "' (bmp, jpg, jpeg, jpe, png, gif, tif, tiff)");
-                o.type = v;
-            } else if (is("-s", "--strength")) {
-                auto n = ParseInt(v, kLineStrength.min, kLineStrength.max);
-                if (!n) return fail("line strength must be " + Range(kLineStrength) + ", not '" + v + "'");
-                o.settings.strength = *n;
-            } else if (is("-r", "--remove")) {
-                auto n = ParseInt(v, kLineRemoval.min, kLineRemoval.max);
-                if (!n) return fail("faint-line removal must be " + Range(kLineRemoval) + ", not '" + v + "'");
-                o.settings.removal = *n;
-            } else if (is("-c", "--line-color") || is("-F", "--frame-color")) {
-                auto c = ParseColour(v);
-                if (!c) return fail("colour must be #RRGGBB, not '" + v + "'");
-                (is("-c", "--line-color") ? o.settings.lineColour : o.settings.frameColour) = *c;
-            } else {
-                auto n = ParseInt(v, 1, 1024);
-                if (!n) return fail("jobs must be 1..1024, not '" + v + "'");
-                o.jobs = *n;
+    // getopt_long, the GNU way: "-s5", "--strength=5", "-nj2", options after
+    // inputs, "--" to end them, "-" an input (standard input).
+    static const option kLong[] = {
+        {"output", required_argument, nullptr, 'o'},     {"output-dir", required_argument, nullptr, 'd'},
+        {"type", required_argument, nullptr, 't'},       {"strength", required_argument, nullptr, 's'},
+        {"remove", required_argument, nullptr, 'r'},     {"denoise", no_argument, nullptr, 'n'},
+        {"line-color", required_argument, nullptr, 'c'}, {"frame-color", required_argument, nullptr, 'F'},
+        {"jobs", required_argument, nullptr, 'j'},       {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},          {nullptr, 0, nullptr, 0},
+    };
+    std::vector<std::string> storage;
+    storage.reserve(args.size() + 1);
+    storage.push_back("velmor-sketch");
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
+    // The parser keeps its state in globals: one parse at a time, from the start.
+    static std::mutex parsing;
+    const std::lock_guard<std::mutex> guard(parsing);
+    optind = 0;  // 0: GNU getopt starts afresh
+    opterr = 0;  // the messages are ours, one line
+    for (int c, index = -1; (c = getopt_long(argc, argv.data(), ":o:d:t:s:r:nc:F:j:hV", kLong, &index)) != -1;
+         index = -1) {
+        const std::string v = optarg != nullptr ? optarg : "";
+        switch (c) {
+        case 'h': o.help = true; break;
+        case 'V': o.version = true; break;
+        case 'n': o.settings.noiseRemoval = true; break;
+        case 'o':
+            if (v.empty()) return fail("-o needs a file name");
+            o.output = v;
+            break;
+        case 'd':
+            if (v.empty()) return fail("-d needs a folder");
+            o.outputDir = v;
+            break;
+        case 't': {
+            std::string type = v;
+            if (!type.empty() && type[0] == '.') type.erase(0, 1);
+            if (!IsKnownExtension("." + type))
+                return fail("unsupported type '" + type + "' (bmp, jpg, jpeg, jpe, png, gif, tif, tiff)");
+            o.type = type;
+            break;
+        }
+        case 's': {
+            auto n = ParseInt(v, kLineStrength.min, kLineStrength.max);
+            if (!n) return fail("line strength must be " + Range(kLineStrength) + ", not '" + v + "'");
+            o.settings.strength = *n;
+            break;
+        }
+        case 'r': {
+            auto n = ParseInt(v, kLineRemoval.min, kLineRemoval.max);
+            if (!n) return fail("faint-line removal must be " + Range(kLineRemoval) + ", not '" + v + "'");
+            o.settings.removal = *n;
+            break;
+        }
+        case 'c':
+        case 'F': {
+            auto colour = ParseColour(v);
+            if (!colour) return fail("colour must be #RRGGBB, not '" + v + "'");
+            (c == 'c' ? o.settings.lineColour : o.settings.frameColour) = *colour;
+            break;
+        }
+        case 'j': {
+            auto n = ParseInt(v, 1, 1024);
+            if (!n) return fail("jobs must be 1..1024, not '" + v + "'");
+            o.jobs = *n;
+            break;
+        }
+        case ':':
+            return fail("option " + std::string(argv[optind - 1]) + " needs a value");
+        default: {  // '?'
+            const std::string word = argv[optind - 1] != nullptr ? argv[optind - 1] : "";
+            if (word.rfind("--", 0) == 0) {
+                const std::size_t eq = word.find('=');
+                if (optopt != 0 && eq != std::string::npos)
+                    return fail("option " + word.substr(0, eq) + " takes no value");
+                return fail("unknown option " + word.substr(0, eq));
             }
-        } else {
-            return fail("unknown option " + name);
+            return fail("unknown option -" + std::string(1, static_cast<char>(optopt)));
+        }
         }
     }
+    for (int i = optind; i < argc; ++i) o.inputs.emplace_back(argv[i]);
     if (o.help || o.version) return ParseResult{std::move(o), {}};
     if (o.inputs.empty()) return fail("no input picture");
     if (!o.output.empty() && o.inputs.size() > 1) return fail("-o takes exactly one input");
     if (!o.output.empty() && !o.outputDir.empty()) return fail("-o and -d exclude each other");
-    if (!o.output.empty()) {
+    if (o.output.empty() && std::find(o.inputs.begin(), o.inputs.end(), "-") != o.inputs.end())
+        return fail("standard input (-) needs -o FILE or -o -");
+    if (!o.output.empty() && o.output != "-") {
         const std::size_t slash = o.output.find_last_of('/');
         const std::size_t dot = o.output.rfind('.');
         if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
@@ -153,10 +171,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 const char* UsageText() {
     return "Usage: velmor-sketch [OPTIONS] INPUT...\n"
-           "Makes the line drawing (sketch) of each INPUT picture.\n"
+           "Makes the line drawing (sketch) of each INPUT picture; - reads standard input.\n"
            "\n"
            "  -o, --output FILE         the sketch of the one INPUT; format by FILE's extension\n"
-           "                            (bmp, jpg, jpeg, jpe, png, gif, tif, tiff)\n"
+           "                            (bmp, jpg, jpeg, jpe, png, gif, tif, tiff);\n"
+           "                            - writes it to standard output in the -t format\n"
            "  -d, --output-dir DIR      each sketch as DIR/<name>_shitae.<ext> (default: beside its input)\n"
            "  -t, --type EXT            extension for names the tool makes (default png)\n"
            "  -s, --strength N          line strength 1..11 (default 3)\n"

@@ -1,12 +1,22 @@
 #include "cli/SketchFile.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "engine/CopyBitmap.h"
+#include "imageio/FindEncoder.h"
 #include "imageio/GraphicsStatusText.h"
+#include "imageio/ImageFileTypes.h"
 #include "imageio/SaveImage.h"
 #include "imaging/codecs/Decode.h"
+#include "imaging/codecs/Encoders.h"
 #include "pipeline/SketchPipeline.h"
 
 namespace {
@@ -23,12 +33,53 @@ std::string OneLine(std::string text) {
 
 SketchOutcome Failed(const std::string& text) { return {false, OneLine(text)}; }
 
+// Standard input, whole, up to the largest file a picture could need.
+bool ReadStandardInput(std::vector<std::uint8_t>& bytes) {
+    constexpr std::size_t kMaxBytes = std::size_t{1} << 31;
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        if (bytes.size() + static_cast<std::size_t>(n) > kMaxBytes) return false;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+}
+
+// The sketch in the format of extension `type` on standard output.
+std::optional<std::string> WriteStandardOutput(imaging::Picture& sketch, const std::string& type) {
+    const char* mime = nullptr;
+    for (const ImageFileType& t : ImageFileTypes)
+        if (("." + type).size() == std::strlen(t.extension) &&
+            std::equal(type.begin(), type.end(), t.extension + 1,
+                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; }))
+            mime = t.mimeType;
+    if (mime == nullptr) return "未対応の拡張子です。";
+    imaging::Clsid clsid;
+    std::string error;
+    if (FindEncoderByMimeType(mime, &clsid, &error) < 0) return error;
+    std::vector<std::uint8_t> bytes;
+    if (const imaging::Status s = imaging::SaveImageToMemory(sketch, clsid, &bytes); s != imaging::Ok)
+        return GraphicsStatusText(s);
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return "cannot write the sketch to standard output";
+        done += static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
 SketchOutcome Run(const std::string& input, const std::string& output, const SketchParameters& parameters,
                   const SketchJob& job) {
     using namespace imaging;
     std::unique_ptr<Picture> original;
     {
-        Picture decoded = DecodeFile(input, job.limits);
+        std::vector<std::uint8_t> piped;
+        if (input == "-" && !ReadStandardInput(piped)) return Failed("cannot read standard input");
+        Picture decoded =
+            input == "-" ? DecodeMemory(piped.data(), piped.size(), job.limits) : DecodeFile(input, job.limits);
         if (!decoded.IsValid()) {
             const Status s = decoded.LastStatus();
             // A missing or unreadable file is not a data-format problem.
@@ -46,7 +97,11 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     if (SketchStatus s = pipeline.BuildPlanes(*original); !s) return Failed(SketchFailureText(s));
     original.reset();
     if (SketchStatus s = pipeline.Run(parameters, job.threads); !s) return Failed(SketchFailureText(s));
-    if (auto failure = TrySaveImageByExtension(output, *pipeline.Sketch())) return Failed(failure->message);
+    if (output == "-") {
+        if (auto failure = WriteStandardOutput(*pipeline.Sketch(), job.streamType)) return Failed(*failure);
+    } else if (auto failure = TrySaveImageByExtension(output, *pipeline.Sketch())) {
+        return Failed(failure->message);
+    }
     return {true, {}};
 }
 

@@ -15,8 +15,10 @@ struct SketchOutcome {
 struct SketchJob {
     imaging::DecodeLimits limits;  // this job's share of the memory
     int threads = 0;               // bands of one picture (0: one per core)
+    std::string streamType = "png";  // the format written when the output is "-"
 };
 
+// "-" as input reads standard input; "-" as output writes standard output.
 // Never throws; a failure comes back with its reason.
 SketchOutcome SketchFile(const std::string& input, const std::string& output, const SketchParameters& parameters,
                          const SketchJob& job = {});

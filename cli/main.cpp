@@ -12,6 +12,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -101,6 +102,10 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> claimed;  // output -> the input that writes it
     for (const std::string& input : o.inputs) {
         Job job{input, o.output.empty() ? OutputPathFor(input, o.outputDir, o.type) : o.output, {}};
+        if (job.output == "-") {
+            jobs.push_back(std::move(job));
+            continue;
+        }
         const std::string key = fileKey(job.output);
         auto [it, fresh] = claimed.emplace(key, input);
         if (!fresh)
@@ -117,6 +122,7 @@ int main(int argc, char** argv) {
     // Each job may hold a picture's whole working set at once; the cores not
     // taken by jobs of their own serve the bands of one picture.
     SketchJob jobSettings;
+    jobSettings.streamType = o.type;
     jobSettings.limits = PictureDecodeLimits(workers);
     const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
     jobSettings.threads = static_cast<int>(std::max(cores / workers, 1u));
@@ -140,7 +146,16 @@ int main(int argc, char** argv) {
         }
     };
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work);
+    for (unsigned t = 1; t < workers; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error& e) {
+            // Fewer jobs at once, not an end: the threads that exist do the work.
+            progress.Print("velmor-sketch: cannot start job " + std::to_string(t + 1) + " (" + e.what() +
+                           "); going on with " + std::to_string(t));
+            break;
+        }
+    }
     work();
     for (auto& t : pool) t.join();
     progress.End();

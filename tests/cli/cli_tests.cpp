@@ -57,6 +57,20 @@ TEST(CliOptions, ValuesAndUsageErrors) {
         {{"-t", "JPG", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
         {{"-j", "0", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
         {{"--", "-s.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+        // The GNU forms: attached values, grouped flags, options after inputs.
+        {{"-s5", "-r2", "a.jpg"}, true, 5, 2, false, 0x800000, 0xFFFFFF},
+        {{"-nj2", "a.jpg"}, true, 3, 0, true, 0x800000, 0xFFFFFF},
+        {{"-ns7", "a.jpg"}, true, 7, 0, true, 0x800000, 0xFFFFFF},
+        {{"a.jpg", "--strength", "9", "-n"}, true, 9, 0, true, 0x800000, 0xFFFFFF},
+        {{"--str=4", "a.jpg"}, true, 4, 0, false, 0x800000, 0xFFFFFF},  // an unambiguous prefix
+        {{"--line-color=#00FF00", "a.jpg"}, true, 3, 0, false, 0x00FF00, 0xFFFFFF},
+        {{"-", "-s", "2", "-o", "-"}, true, 2, 0, false, 0x800000, 0xFFFFFF},
+        {{"-", "-s", "2"}, false, 3, 0, false, 0x800000, 0xFFFFFF},  // standard input needs -o
+        {{"--denoise=yes", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"--help=1"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"--no-such", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"--strength"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
+        {{"-s", "3", "--", "-n"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
     };
     for (const auto& c : cases) {
         std::string joined;
@@ -222,6 +236,35 @@ TEST(SketchTool, ExitStatusAndOutputsOfWholeRuns) {
     EXPECT_EQ(RunTool("-j 2 -d " + out + " " + good + " " + other), 1);
     std::ifstream refused(out + "/other_shitae.png");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(refused), {}), "x") << "the second was not written";
+}
+
+// "-" reads the picture from standard input and "-o -" writes the sketch to
+// standard output: the same bytes as through files.
+TEST(SketchTool, StandardInputAndOutput) {
+    TempDir dir;
+    imaging::Picture input = MakeInput(40, 30);
+    const std::string in = (dir.path / "in.png").string();
+    ASSERT_EQ(imaging::SaveImageToFile(input, in, EncoderFor("image/png")), imaging::Ok);
+    const std::string tool = VELMOR_SKETCH_BINARY;
+    auto bytes = [](const fs::path& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    struct Case {
+        const char* type;
+        const char* file;
+    };
+    for (const Case c : {Case{"png", "ref.png"}, Case{"bmp", "ref.bmp"}, Case{"tif", "ref.tif"}}) {
+        const fs::path ref = dir.path / c.file;
+        const fs::path piped = dir.path / (std::string("piped.") + c.type);
+        ASSERT_EQ(std::system((tool + " -n -s5 -o " + ref.string() + " " + in).c_str()), 0);
+        ASSERT_EQ(std::system((tool + " -n -s5 -t " + c.type + " -o - - < " + in + " > " + piped.string()).c_str()), 0);
+        EXPECT_EQ(bytes(piped), bytes(ref)) << c.type;
+    }
+    // Standard input without -o has nowhere to go: a usage error.
+    EXPECT_EQ(RunTool("- < " + in), 2);
+    // Not a picture on standard input: a failed input.
+    EXPECT_EQ(RunTool("-o - - < /dev/null"), 1);
 }
 
 }  // namespace
