@@ -66,6 +66,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     CliOptions o;
     auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
 
+    constexpr int kPng24 = 256;  // a long option without a short form
     // getopt_long, the GNU way: "-s5", "--strength=5", "-nj2", options after
     // inputs, "--" to end them, "-" an input (standard input).
     static const option kLong[] = {
@@ -74,7 +75,8 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         {"remove", required_argument, nullptr, 'r'},     {"denoise", no_argument, nullptr, 'n'},
         {"line-color", required_argument, nullptr, 'c'}, {"frame-color", required_argument, nullptr, 'F'},
         {"jobs", required_argument, nullptr, 'j'},       {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},          {nullptr, 0, nullptr, 0},
+        {"version", no_argument, nullptr, 'V'},          {"png24", no_argument, nullptr, kPng24},
+        {nullptr, 0, nullptr, 0},
     };
     std::vector<std::string> storage;
     storage.reserve(args.size() + 1);
@@ -95,6 +97,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         const std::string v = optarg != nullptr ? optarg : "";
         switch (c) {
         case 'h': o.help = true; break;
+        case kPng24: o.png24 = true; break;
         case 'V': o.version = true; break;
         case 'n': o.settings.noiseRemoval = true; break;
         case 'o':
@@ -184,6 +187,8 @@ const char* UsageText() {
            "  -c, --line-color #RRGGBB  line colour (default #000080)\n"
            "  -F, --frame-color #RRGGBB frame colour (default #FFFFFF)\n"
            "  -j, --jobs N              files in parallel (default: number of cores)\n"
+           "      --png24               PNG sketches as 24-bit RGB (default: 8-bit palette\n"
+           "                            whenever the colours fit; the same pixels either way)\n"
            "  -h, --help                this text\n"
            "  -V, --version             the version\n"
            "\n"

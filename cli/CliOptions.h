@@ -15,6 +15,7 @@ struct CliOptions {
     std::string type = "png";  // -t: extension of generated names, without the dot
     SketchParameters settings;
     int jobs = 0;            // 0: number of cores
+    bool png24 = false;      // --png24: PNG sketches as 24-bit RGB, never palette
     bool help = false;
     bool version = false;
 };

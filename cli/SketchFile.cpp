@@ -17,6 +17,7 @@
 #include "imageio/SaveImage.h"
 #include "imaging/codecs/Decode.h"
 #include "imaging/codecs/Encoders.h"
+#include "imaging/picture/PaletteConversion.h"
 #include "pipeline/SketchPipeline.h"
 
 namespace {
@@ -71,6 +72,13 @@ std::optional<std::string> WriteStandardOutput(imaging::Picture& sketch, const s
     return std::nullopt;
 }
 
+bool IsPngExtension(std::string_view extension) {
+    if (!extension.empty() && extension[0] == '.') extension.remove_prefix(1);
+    if (extension.size() != 3) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return lower(extension[0]) == 'p' && lower(extension[1]) == 'n' && lower(extension[2]) == 'g';
+}
+
 SketchOutcome Run(const std::string& input, const std::string& output, const SketchParameters& parameters,
                   const SketchJob& job) {
     using namespace imaging;
@@ -97,9 +105,15 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     if (SketchStatus s = pipeline.BuildPlanes(*original); !s) return Failed(SketchFailureText(s));
     original.reset();
     if (SketchStatus s = pipeline.Run(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+    // A PNG sketch as 8-bit palette when its colours fit: the same pixels,
+    // a third of the data to compress and write.
+    const std::string_view extension = output == "-" ? std::string_view(job.streamType) : FindPathExtension(output);
+    std::optional<Picture> palette;
+    if (job.palettePng && IsPngExtension(extension)) palette = ToPaletteIfItFits(*pipeline.Sketch());
+    Picture& sketch = palette ? *palette : *pipeline.Sketch();
     if (output == "-") {
-        if (auto failure = WriteStandardOutput(*pipeline.Sketch(), job.streamType)) return Failed(*failure);
-    } else if (auto failure = TrySaveImageByExtension(output, *pipeline.Sketch())) {
+        if (auto failure = WriteStandardOutput(sketch, job.streamType)) return Failed(*failure);
+    } else if (auto failure = TrySaveImageByExtension(output, sketch)) {
         return Failed(failure->message);
     }
     return {true, {}};

@@ -16,6 +16,7 @@ struct SketchJob {
     imaging::DecodeLimits limits;  // this job's share of the memory
     int threads = 0;               // bands of one picture (0: one per core)
     std::string streamType = "png";  // the format written when the output is "-"
+    bool palettePng = true;          // PNG as 8-bit palette when the colours fit
 };
 
 // "-" as input reads standard input; "-" as output writes standard output.

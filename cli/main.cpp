@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
     // taken by jobs of their own serve the bands of one picture.
     SketchJob jobSettings;
     jobSettings.streamType = o.type;
+    jobSettings.palettePng = !o.png24;
     jobSettings.limits = PictureDecodeLimits(workers);
     const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
     jobSettings.threads = static_cast<int>(std::max(cores / workers, 1u));

@@ -182,6 +182,20 @@ TEST(SketchFile, WritesExactlyTheReferenceSketch) {
     }
 }
 
+// Every pixel as 0xAARRGGBB, whatever the picture's own format.
+std::vector<std::uint32_t> Pixels(imaging::Picture& p) {
+    imaging::BitmapData d;
+    if (p.LockBits(nullptr, imaging::ImageLockModeRead, imaging::PixelFormat32bppARGB, &d) != imaging::Ok) return {};
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t y = 0; y < d.height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(d.scan0) +
+                                                                 static_cast<std::ptrdiff_t>(y) * d.stride);
+        out.insert(out.end(), row, row + d.width);
+    }
+    p.UnlockBits(&d);
+    return out;
+}
+
 int RunTool(const std::string& args) {
     const std::string cmd = std::string(VELMOR_SKETCH_BINARY) + " " + args + " >/dev/null 2>&1";
     const int status = std::system(cmd.c_str());
@@ -265,6 +279,26 @@ TEST(SketchTool, StandardInputAndOutput) {
     EXPECT_EQ(RunTool("- < " + in), 2);
     // Not a picture on standard input: a failed input.
     EXPECT_EQ(RunTool("-o - - < /dev/null"), 1);
+}
+
+// A PNG sketch is written as 8-bit palette when its colours fit, and decodes
+// to exactly the pixels of the 24-bit one that --png24 asks for.
+TEST(SketchTool, PalettePngHasTheSamePixels) {
+    TempDir dir;
+    const std::string photo = std::string(VELMOR_SOURCE_DIR) + "/samples/cat.png";
+    struct Case {
+        const char* options;
+    };
+    for (const Case c : {Case{"-n"}, Case{"-s 11 -r 4"}, Case{"-c FF8000 -F 00FF00 -s 1"}}) {
+        const std::string palette = (dir.path / "p.png").string(), rgb = (dir.path / "r.png").string();
+        ASSERT_EQ(RunTool(std::string(c.options) + " -o " + palette + " " + photo), 0);
+        ASSERT_EQ(RunTool(std::string(c.options) + " --png24 -o " + rgb + " " + photo), 0);
+        imaging::Picture a = imaging::DecodeFile(palette), b = imaging::DecodeFile(rgb);
+        ASSERT_TRUE(a.IsValid() && b.IsValid()) << c.options;
+        EXPECT_EQ(a.Format(), imaging::PixelFormat8bppIndexed) << c.options;
+        EXPECT_EQ(b.Format(), imaging::PixelFormat24bppRGB) << c.options;
+        EXPECT_EQ(Pixels(a), Pixels(b)) << c.options;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/picture/PaletteConversion.h"
 #include "imaging/picture/Picture.h"
 
 using namespace imaging;
@@ -203,6 +204,43 @@ TEST(LargeBuffer, ZeroedWritableAndMovable) {
         EXPECT_FALSE(moved);
     }
     EXPECT_FALSE(LargeBuffer::Allocate(SIZE_MAX - 10));
+}
+
+// 24-bit to palette: exactly when there are at most 256 colours, with the
+// same colour at every pixel.
+TEST(PaletteConversion, FitsUpTo256ColoursAndKeepsEveryPixel) {
+    struct Case {
+        int colours;
+        bool fits;
+    };
+    for (const Case c : {Case{1, true}, Case{3, true}, Case{256, true}, Case{257, false}, Case{4000, false}}) {
+        Picture rgb(64, 70, PixelFormat24bppRGB);
+        BitmapData d;
+        ASSERT_EQ(rgb.LockBits(nullptr, ImageLockModeWrite, PixelFormat24bppRGB, &d), Ok);
+        for (std::uint32_t y = 0; y < d.height; ++y)
+            for (std::uint32_t x = 0; x < d.width; ++x) {
+                // Colours that differ in one channel only, spread over the picture.
+                const std::uint32_t k = (y * d.width + x) % static_cast<std::uint32_t>(c.colours);
+                std::uint8_t* px = static_cast<std::uint8_t*>(d.scan0) + y * d.stride + 3 * x;
+                px[0] = static_cast<std::uint8_t>(k), px[1] = static_cast<std::uint8_t>(k >> 8), px[2] = 0x5A;
+            }
+        rgb.UnlockBits(&d);
+        std::optional<Picture> indexed = ToPaletteIfItFits(rgb);
+        ASSERT_EQ(indexed.has_value(), c.fits) << c.colours;
+        if (!indexed) continue;
+        EXPECT_EQ(indexed->Palette().size(), static_cast<std::size_t>(c.colours));
+        BitmapData a, b;
+        ASSERT_EQ(rgb.LockBits(nullptr, ImageLockModeRead, PixelFormat32bppARGB, &a), Ok);
+        ASSERT_EQ(indexed->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppARGB, &b), Ok);
+        for (std::uint32_t y = 0; y < a.height; ++y)
+            ASSERT_EQ(std::memcmp(static_cast<std::uint8_t*>(a.scan0) + y * a.stride,
+                                  static_cast<std::uint8_t*>(b.scan0) + y * b.stride, 4 * a.width), 0)
+                << c.colours << " colours, row " << y;
+        rgb.UnlockBits(&a);
+        indexed->UnlockBits(&b);
+    }
+    Picture argb(4, 4, PixelFormat32bppARGB);
+    EXPECT_FALSE(ToPaletteIfItFits(argb).has_value());  // only 24-bit pictures
 }
 
 }  // namespace
