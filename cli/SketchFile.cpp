@@ -95,7 +95,12 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
             if (s == OutOfMemory) return Failed(std::string(kUnsupportedData) + " " + GraphicsStatusText(s));
             return Failed(kUnsupportedData);
         }
-        original = CopyBitmap(decoded);
+        // A 24-bit picture's copy would be the same bytes: the planes are
+        // read from the decoded picture itself, one picture-sized buffer less.
+        if (decoded.Format() == PixelFormat24bppRGB)
+            original = std::make_unique<Picture>(std::move(decoded));
+        else
+            original = CopyBitmap(decoded);
     }
     if (original->LastStatus() == OutOfMemory) return Failed(SketchFailureText({SketchStatus::OutOfMemory}));
     if (original->Type() != ImageTypeBitmap) return Failed(kUnsupportedData);
@@ -105,6 +110,7 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     if (SketchStatus s = pipeline.BuildPlanes(*original); !s) return Failed(SketchFailureText(s));
     original.reset();
     if (SketchStatus s = pipeline.Run(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+    pipeline.ReleaseWorkBuffers();  // only the sketch is saved: the lowest peak
     // A PNG sketch as 8-bit palette when its colours fit: the same pixels,
     // a third of the data to compress and write.
     const std::string_view extension = output == "-" ? std::string_view(job.streamType) : FindPathExtension(output);

@@ -140,6 +140,13 @@ SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
     return {};
 }
 
+void SketchPipeline::ReleaseWorkBuffers() {
+    m_pPlaneR.reset();
+    m_pPlaneG.reset();
+    m_pPlaneB.reset();
+    m_pGrey.reset();
+}
+
 void SketchPipeline::Clear() {
     m_pPlaneR.reset();
     m_pPlaneG.reset();

@@ -57,6 +57,9 @@ public:
 
     // Drops everything: back to a pipeline that has seen no picture.
     void Clear();
+    // Frees the planes and the grey plane but keeps the sketch: for a caller
+    // that makes one sketch and then only saves it.
+    void ReleaseWorkBuffers();
 
     imaging::Picture* Sketch() const { return m_pSketch.get(); }
     const std::uint8_t* Grey() const { return m_pGrey.get(); }
