@@ -24,3 +24,23 @@ fi
 hyperfine --warmup 1 --runs 5 \
   -n velmor-sketch "$ROOT/build/bin/velmor-sketch -j 1 -n -o $work/velmor.png $photo" \
   -n imagemagick "convert $photo -colorspace Gray -median 3 -morphology Convolve Laplacian:0 $work/imagemagick.png"
+
+# The tool on a phone photo (12 megapixels) and on twenty of them, beside
+# libjpeg-turbo decoding the same files: one photo in one job, and the
+# batch with the default jobs against djpeg one file after another.
+photo12="$work/photo-4000x3000.jpg"
+if [ ! -f "$photo12" ]; then
+  convert "$ROOT/samples/cat.png" -resize '4000x3000!' -attenuate 0.4 +noise Gaussian -quality 90 "$photo12"
+fi
+batch="$work/batch"
+mkdir -p "$batch/in" "$batch/out"
+for i in $(seq -w 1 20); do [ -f "$batch/in/photo$i.jpg" ] || cp "$photo12" "$batch/in/photo$i.jpg"; done
+hyperfine --warmup 1 --runs 5 \
+  -n "velmor-sketch, one 12 MP photo" "$ROOT/build/bin/velmor-sketch -j 1 -n -o $work/one.png $photo12" \
+  -n "djpeg, the same photo" "djpeg -outfile /dev/null $photo12"
+hyperfine --warmup 1 --runs 3 \
+  -n "velmor-sketch, twenty photos, default jobs" "$ROOT/build/bin/velmor-sketch -n -d $batch/out $batch/in/*.jpg" \
+  -n "djpeg, twenty photos one after another" "for f in $batch/in/*.jpg; do djpeg -outfile /dev/null \$f; done"
+# Peak memory of one job, in bytes a pixel of the photo.
+peak_kb="$( { /usr/bin/time -f '%M' "$ROOT/build/bin/velmor-sketch" -j 1 -n -o "$work/one.png" "$photo12"; } 2>&1 | tail -1)"
+echo "velmor-sketch peak memory, one job: $peak_kb KB = $(awk -v k="$peak_kb" 'BEGIN { printf "%.2f", k * 1024 / 12000000 }') bytes a pixel"

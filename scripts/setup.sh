@@ -10,7 +10,7 @@ PACKAGES=(
   libpng-dev libjpeg-dev libtiff-dev libgif-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  hyperfine imagemagick
+  hyperfine imagemagick libjpeg-turbo-progs time
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
   libgtk-3-dev openbox xdotool x11-utils
   librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
