@@ -1,5 +1,6 @@
 #include "cli/SketchFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "imaging/codecs/Decode.h"
 #include "imaging/codecs/Encoders.h"
 #include "imaging/picture/PaletteConversion.h"
+#include "pipeline/MemoryBudget.h"
 #include "pipeline/SketchPipeline.h"
 
 namespace {
@@ -86,8 +88,13 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     {
         std::vector<std::uint8_t> piped;
         if (input == "-" && !ReadStandardInput(piped)) return Failed("cannot read standard input");
+        // The file's bytes are held while it decodes: they count in this job's share.
+        std::uint64_t inputBytes = piped.size();
+        if (struct stat st {}; input != "-" && ::stat(input.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            inputBytes = static_cast<std::uint64_t>(st.st_size);
+        const DecodeLimits limits = WithInputBuffer(job.limits, inputBytes);
         Picture decoded =
-            input == "-" ? DecodeMemory(piped.data(), piped.size(), job.limits) : DecodeFile(input, job.limits);
+            input == "-" ? DecodeMemory(piped.data(), piped.size(), limits) : DecodeFile(input, limits);
         if (!decoded.IsValid()) {
             const Status s = decoded.LastStatus();
             // A missing or unreadable file is not a data-format problem.

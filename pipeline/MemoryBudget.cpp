@@ -41,6 +41,11 @@ std::uint64_t UsableMemory() {
     return std::min(bytes, ControlGroupLimit());
 }
 
+imaging::DecodeLimits WithInputBuffer(imaging::DecodeLimits share, std::uint64_t inputBytes) {
+    const std::uint64_t taken = (inputBytes + kWorkingSetBytesPerPixel - 1) / kWorkingSetBytesPerPixel;
+    return {share.maxPixels > taken ? share.maxPixels - taken : 0};
+}
+
 imaging::DecodeLimits PictureDecodeLimits(unsigned sharers) {
     const std::uint64_t perPicture = UsableMemory() / std::max(sharers, 1u);
     return {std::min(imaging::kMaxPicturePixels, perPicture / kWorkingSetBytesPerPixel)};

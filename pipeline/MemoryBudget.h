@@ -20,3 +20,7 @@ std::uint64_t UsableMemory();
 // jobs): each may use a sharers-th of the usable memory, and none more than
 // kMaxPicturePixels.
 imaging::DecodeLimits PictureDecodeLimits(unsigned sharers = 1);
+
+// A share's limit once the file's own bytes, read into memory for decoding,
+// are counted in it: fewer pixels by the file's size in working sets.
+imaging::DecodeLimits WithInputBuffer(imaging::DecodeLimits share, std::uint64_t inputBytes);

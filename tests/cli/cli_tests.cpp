@@ -299,6 +299,22 @@ TEST(SketchTool, PalettePngHasTheSamePixels) {
         EXPECT_EQ(b.Format(), imaging::PixelFormat24bppRGB) << c.options;
         EXPECT_EQ(Pixels(a), Pixels(b)) << c.options;
     }
+    // And over the decoder fixtures: every kind of input the tool reads.
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(std::string(VELMOR_SOURCE_DIR) + "/tests/data/decode")) {
+        const std::string file = entry.path().string();
+        if (entry.path().extension() == ".md") continue;
+        const std::string palette = (dir.path / "fp.png").string(), rgb = (dir.path / "fr.png").string();
+        fs::remove(palette);
+        fs::remove(rgb);
+        const int first = RunTool("-n -o " + palette + " '" + file + "'");
+        ASSERT_EQ(RunTool("-n --png24 -o " + rgb + " '" + file + "'"), first) << file;
+        if (first != 0) continue;  // a damaged fixture: refused both ways
+        imaging::Picture a = imaging::DecodeFile(palette), b = imaging::DecodeFile(rgb);
+        EXPECT_EQ(Pixels(a), Pixels(b)) << file;
+        ++compared;
+    }
+    EXPECT_GT(compared, 10);
 }
 
 }  // namespace

@@ -166,6 +166,19 @@ TEST(SketchPipeline, FailuresAndTheirTexts) {
 
 // The decode limit follows the memory the process may use and is shared by
 // the pictures worked on at once.
+TEST(MemoryBudget, TheInputBufferCountsInTheShare) {
+    const std::uint64_t ws = kWorkingSetBytesPerPixel;
+    struct Case {
+        std::uint64_t maxPixels, inputBytes, expected;
+    };
+    const Case cases[] = {
+        {1000, 0, 1000}, {1000, 1, 999}, {1000, ws, 999}, {1000, ws + 1, 998}, {1000, 1000 * ws, 0},
+        {1000, 5000 * ws, 0},  // more file than share: nothing left, never a wrap-around
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WithInputBuffer({c.maxPixels}, c.inputBytes).maxPixels, c.expected) << c.inputBytes;
+}
+
 TEST(MemoryBudget, FollowsAddressSpaceLimitAndSharers) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under a lowered address-space limit";
