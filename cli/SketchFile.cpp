@@ -20,6 +20,7 @@
 #include "imaging/codecs/Encoders.h"
 #include "imaging/picture/PaletteConversion.h"
 #include "pipeline/MemoryBudget.h"
+#include "pipeline/PaletteSketch.h"
 #include "pipeline/SketchPipeline.h"
 
 namespace {
@@ -115,14 +116,23 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     // The copy goes as soon as the planes exist: the lowest peak.
     SketchPipeline pipeline;
     if (SketchStatus s = pipeline.BuildPlanes(*original); !s) return Failed(SketchFailureText(s));
+    const int width = static_cast<int>(original->Width()), height = static_cast<int>(original->Height());
     original.reset();
-    if (SketchStatus s = pipeline.Run(parameters, job.threads); !s) return Failed(SketchFailureText(s));
-    pipeline.ReleaseWorkBuffers();  // only the sketch is saved: the lowest peak
-    // A PNG sketch as 8-bit palette when its colours fit: the same pixels,
-    // a third of the data to compress and write.
+    if (SketchStatus s = pipeline.RunGrey(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+    // A PNG sketch as 8-bit palette when its colours fit, made straight from
+    // the grey plane: the same pixels, a third of the data to compress and
+    // write, and no 24-bit sketch at all.
     const std::string_view extension = output == "-" ? std::string_view(job.streamType) : FindPathExtension(output);
+    const bool wantPalette = job.palettePng && IsPngExtension(extension);
     std::optional<Picture> palette;
-    if (job.palettePng && IsPngExtension(extension)) palette = ToPaletteIfItFits(*pipeline.Sketch());
+    if (wantPalette)
+        palette = PaletteSketchFromGrey(pipeline.Grey(), width, height, parameters.lineColour, parameters.frameColour);
+    if (!palette) {
+        if (SketchStatus s = pipeline.Paint(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+        // A frame colour off the line colour's shades: the painted colours may still fit.
+        if (wantPalette) palette = ToPaletteIfItFits(*pipeline.Sketch());
+    }
+    pipeline.ReleaseWorkBuffers();  // only the sketch is saved: the lowest peak
     Picture& sketch = palette ? *palette : *pipeline.Sketch();
     if (output == "-") {
         if (auto failure = WriteStandardOutput(sketch, job.streamType)) return Failed(*failure);

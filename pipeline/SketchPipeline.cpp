@@ -94,7 +94,7 @@ SketchStatus SketchPipeline::BuildPlanes(imaging::Picture& original) {
     return {};
 }
 
-SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
+SketchStatus SketchPipeline::RunGrey(const SketchParameters& p, int threads) {
     if (!HasPlanes()) return {SketchStatus::LockFailed, imaging::WrongState};
     const int w = width_, h = height_;
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
@@ -121,6 +121,18 @@ SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
                       input.get(), red.get(), green.get(), blue.get(), m_pGrey.get());
     }
 
+    return {};
+}
+
+SketchStatus SketchPipeline::Run(const SketchParameters& p, int threads) {
+    if (SketchStatus s = RunGrey(p, threads); !s) return s;
+    return Paint(p, threads);
+}
+
+SketchStatus SketchPipeline::Paint(const SketchParameters& p, int threads) {
+    if (!m_pGrey) return {SketchStatus::LockFailed, imaging::WrongState};
+    const int w = width_, h = height_;
+    const int bands = BandCount(threads, h);
     EnsureSketchPicture(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h));
     if (!m_pSketch) {
         if (sketchFailure_ == imaging::OutOfMemory) return {SketchStatus::OutOfMemory};

@@ -54,6 +54,11 @@ public:
     // sketch picture when they are absent. After a failure the sketch
     // picture may hold a stale or partly painted sketch.
     SketchStatus Run(const SketchParameters& parameters, int threads = 0);
+    // Run in its two steps: the grey plane from the planes, then the sketch
+    // picture from the grey plane (a caller that writes the sketch in another
+    // form may stop after the first).
+    SketchStatus RunGrey(const SketchParameters& parameters, int threads = 0);
+    SketchStatus Paint(const SketchParameters& parameters, int threads = 0);
 
     // Drops everything: back to a pipeline that has seen no picture.
     void Clear();

@@ -13,6 +13,7 @@
 
 #include "engine/BitmapLock.h"
 #include "pipeline/MemoryBudget.h"
+#include "pipeline/PaletteSketch.h"
 #include "tests/reference/SketchReference.h"
 
 namespace {
@@ -198,6 +199,39 @@ TEST(MemoryBudget, FollowsAddressSpaceLimitAndSharers) {
     EXPECT_LE(four, one / 4 + 1);
     EXPECT_GE(four + 1, one / 4);
     EXPECT_LE(PictureDecodeLimits(1).maxPixels, imaging::kMaxPicturePixels);
+}
+
+// The palette sketch made from the grey plane has, pixel for pixel, the
+// colours the paint gives, at every size down to one pixel; a frame colour
+// that is none of the line colour's shades has no place in it.
+TEST(PaletteSketch, SameColoursAsThePaint) {
+    struct Case {
+        int w, h;
+        Colour line, frame;
+        bool fits;
+    };
+    const Case cases[] = {
+        {40, 30, 0x800000, 0xFFFFFF, true}, {1, 1, 0x800000, 0xFFFFFF, true}, {2, 2, 0x0000FF, 0xFFFFFF, true},
+        {3, 3, 0x123456, 0xFFFFFF, true},   {5, 4, 0x000000, 0x000000, true}, {7, 6, 0x00FF00, 0x00FF00, true},
+        {9, 9, 0xFFFFFF, 0xFFFFFF, true},   {6, 5, 0x800000, 0x00FF00, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> grey(static_cast<std::size_t>(c.w) * c.h);
+        for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<std::uint8_t>(i * 37 + 11);
+        std::optional<imaging::Picture> indexed = PaletteSketchFromGrey(grey.data(), c.w, c.h, c.line, c.frame);
+        ASSERT_EQ(indexed.has_value(), c.fits) << c.w << "x" << c.h;
+        if (!indexed) continue;
+        std::vector<std::uint8_t> painted(static_cast<std::size_t>(3 * c.w) * c.h);
+        reference::PaintSketch(grey.data(), c.w, c.h, c.line, c.frame, painted.data(), 3 * c.w);
+        imaging::BitmapData d;
+        ASSERT_EQ(indexed->LockBits(nullptr, imaging::ImageLockModeRead, imaging::PixelFormat24bppRGB, &d), imaging::Ok);
+        for (int y = 0; y < c.h; ++y)
+            EXPECT_EQ(std::memcmp(static_cast<const std::uint8_t*>(d.scan0) + static_cast<std::ptrdiff_t>(y) * d.stride,
+                                  painted.data() + static_cast<std::ptrdiff_t>(y) * 3 * c.w, static_cast<std::size_t>(3 * c.w)),
+                      0)
+                << c.w << "x" << c.h << " row " << y;
+        indexed->UnlockBits(&d);
+    }
 }
 
 }  // namespace
