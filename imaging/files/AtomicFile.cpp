@@ -79,15 +79,20 @@ public:
             char name[40];
             std::snprintf(name, sizeof name, ".velmor-save-%016llx.tmp", static_cast<unsigned long long>(salt));
             std::string path = (folder / name).string();
+            // Listed before it exists, so that a signal right after the open
+            // finds it; the random name is no one else's.
+            const int slot = RegisterUnfinished(path);
             // The user's alone while it is written; the final mode comes just before the rename.
             const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd >= 0) {
                 fd_ = fd;
                 path_ = std::move(path);
-                slot_ = RegisterUnfinished(path_);
+                slot_ = slot;
                 return 0;
             }
-            if (errno != EEXIST) return errno;
+            const int error = errno;
+            UnregisterUnfinished(slot);
+            if (error != EEXIST) return error;
         }
         return EEXIST;
     }
