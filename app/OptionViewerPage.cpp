@@ -25,11 +25,10 @@ enum { IDC_ASSOCIATED = 1017, IDC_VIEWER = 1018, IDC_PATH = 1019, IDC_OPTION = 1
        IDC_TMP_TYPE = 1022, IDC_LABEL_PATH = 1023, IDC_LABEL_OPTION = 1011 };
 
 // The program filter: an .exe entry and the all-files entry, without the
-// closing "|" of the stored format.
+// closing "|" that wx's file dialog would take for one more, empty entry.
 wxString ProgramFilter() {
     std::string filter = FormatFilterEntry("EXE", "*.exe", "*.exe");
     filter += kAllFilesFilter;
-    filter += "|";
     while (!filter.empty() && filter.back() == '|') filter.pop_back();
     return wxString::FromUTF8(filter);
 }

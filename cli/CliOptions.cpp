@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "imageio/ImageFileTypes.h"
+#include "imageio/SaveImage.h"
 
 namespace {
 
@@ -23,18 +23,8 @@ std::optional<int> ParseInt(const std::string& s, int lo, int hi) {
 
 std::string Range(const IntParameter& p) { return std::to_string(p.min) + ".." + std::to_string(p.max); }
 
-// Extensions compare without regard to the case of A to Z, as the save does.
-bool IsKnownExtension(const std::string& dotted) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (const ImageFileType& t : ImageFileTypes) {
-        const std::string_view ext = t.extension;
-        if (ext.size() != dotted.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < ext.size() && same; ++i) same = lower(dotted[i]) == ext[i];
-        if (same) return true;
-    }
-    return false;
-}
+// Extensions compare as the save compares them.
+bool IsKnownExtension(const std::string& dotted) { return MimeTypeForExtension(dotted) != nullptr; }
 
 }  // namespace
 

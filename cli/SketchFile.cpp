@@ -3,21 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <vector>
 
 #include "engine/CopyBitmap.h"
-#include "imageio/FindEncoder.h"
 #include "imageio/GraphicsStatusText.h"
-#include "imageio/ImageFileTypes.h"
 #include "imageio/SaveImage.h"
 #include "imaging/codecs/Decode.h"
-#include "imaging/codecs/Encoders.h"
 #include "imaging/picture/PaletteConversion.h"
 #include "pipeline/MemoryBudget.h"
 #include "pipeline/PaletteSketch.h"
@@ -53,19 +48,8 @@ bool ReadStandardInput(std::vector<std::uint8_t>& bytes) {
 
 // The sketch in the format of extension `type` on standard output.
 std::optional<std::string> WriteStandardOutput(imaging::Picture& sketch, const std::string& type) {
-    const char* mime = nullptr;
-    for (const ImageFileType& t : ImageFileTypes)
-        if (("." + type).size() == std::strlen(t.extension) &&
-            std::equal(type.begin(), type.end(), t.extension + 1,
-                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; }))
-            mime = t.mimeType;
-    if (mime == nullptr) return "未対応の拡張子です。";
-    imaging::Clsid clsid;
-    std::string error;
-    if (FindEncoderByMimeType(mime, &clsid, &error) < 0) return error;
     std::vector<std::uint8_t> bytes;
-    if (const imaging::Status s = imaging::SaveImageToMemory(sketch, clsid, &bytes); s != imaging::Ok)
-        return GraphicsStatusText(s);
+    if (auto failure = TryEncodeImageByExtension("." + type, sketch, &bytes)) return failure->message;
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -76,10 +60,8 @@ std::optional<std::string> WriteStandardOutput(imaging::Picture& sketch, const s
 }
 
 bool IsPngExtension(std::string_view extension) {
-    if (!extension.empty() && extension[0] == '.') extension.remove_prefix(1);
-    if (extension.size() != 3) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(extension[0]) == 'p' && lower(extension[1]) == 'n' && lower(extension[2]) == 'g';
+    const char* mime = MimeTypeForExtension(extension);
+    return mime != nullptr && std::string_view(mime) == "image/png";
 }
 
 SketchOutcome Run(const std::string& input, const std::string& output, const SketchParameters& parameters,
@@ -122,7 +104,7 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     // A PNG sketch as 8-bit palette when its colours fit, made straight from
     // the grey plane: the same pixels, a third of the data to compress and
     // write, and no 24-bit sketch at all.
-    const std::string_view extension = output == "-" ? std::string_view(job.streamType) : FindPathExtension(output);
+    const std::string extension = output == "-" ? "." + job.streamType : std::string(FindPathExtension(output));
     const bool wantPalette = job.palettePng && IsPngExtension(extension);
     std::optional<Picture> palette;
     if (wantPalette)

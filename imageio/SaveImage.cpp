@@ -17,13 +17,30 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The encoder for `extension`; `name` (the path, or the extension) goes in the messages.
+std::optional<ImageFileError> FindEncoderForExtension(std::string_view extension, const std::string& name,
+                                                      imaging::Clsid* clsid) {
+    if (extension.empty()) {
+        return ImageFileError{"拡張子がありません。\n" + name, imaging::InvalidParameter};
+    }
+    const char* mimeType = MimeTypeForExtension(extension);
+    if (mimeType == nullptr) {
+        return ImageFileError{"未対応の拡張子です。\n" + name, imaging::InvalidParameter};
+    }
+    std::string reason;
+    if (FindEncoderByMimeType(mimeType, clsid, &reason) < 0) {
+        return ImageFileError{"MimeTypeのエンコーダーを取得できませんでした。\n" + reason, imaging::UnknownImageFormat};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 const char* MimeTypeForExtension(std::string_view extension) {
     for (const ImageFileType& type : ImageFileTypes)
         if (EqualIgnoringAsciiCase(extension, type.extension)) return type.mimeType;
     return nullptr;
 }
-
-}  // namespace
 
 std::string_view FindPathExtension(std::string_view path) {
     const std::size_t dot = path.rfind('.');
@@ -34,22 +51,22 @@ std::string_view FindPathExtension(std::string_view path) {
 }
 
 std::optional<ImageFileError> TrySaveImageByExtension(const std::string& path, imaging::Picture& picture) {
-    const std::string_view extension = FindPathExtension(path);
-    if (extension.empty()) {
-        return ImageFileError{"拡張子がありません。\n" + path, imaging::InvalidParameter};
-    }
-    const char* mimeType = MimeTypeForExtension(extension);
-    if (mimeType == nullptr) {
-        return ImageFileError{"未対応の拡張子です。\n" + path, imaging::InvalidParameter};
-    }
     imaging::Clsid clsid;
-    std::string reason;
-    if (FindEncoderByMimeType(mimeType, &clsid, &reason) < 0) {
-        return ImageFileError{"MimeTypeのエンコーダーを取得できませんでした。\n" + reason, imaging::UnknownImageFormat};
-    }
+    if (auto failure = FindEncoderForExtension(FindPathExtension(path), path, &clsid)) return failure;
     const imaging::Status status = imaging::SaveImageToFile(picture, std::filesystem::path(path), clsid);
     if (status != imaging::Ok) {
         return ImageFileError{"ファイル保存できませんでした。\n" + GraphicsStatusText(status) + "\n" + path, status};
+    }
+    return std::nullopt;
+}
+
+std::optional<ImageFileError> TryEncodeImageByExtension(std::string_view extension, imaging::Picture& picture,
+                                                        std::vector<std::uint8_t>* out) {
+    imaging::Clsid clsid;
+    if (auto failure = FindEncoderForExtension(extension, std::string(extension), &clsid)) return failure;
+    const imaging::Status status = imaging::SaveImageToMemory(picture, clsid, out);
+    if (status != imaging::Ok) {
+        return ImageFileError{"ファイル保存できませんでした。\n" + GraphicsStatusText(status), status};
     }
     return std::nullopt;
 }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "imageio/ImageFileError.h"
 #include "imaging/picture/Picture.h"
@@ -22,6 +23,15 @@
 // no extension at all). A bare trailing "." is returned as ".".
 std::string_view FindPathExtension(std::string_view path);
 
+// The MIME type of the encoder for `extension` (with its dot), comparing
+// without regard to the case of A to Z only; null when it is not listed.
+const char* MimeTypeForExtension(std::string_view extension);
+
 // `path` is used as given (UTF-8); extensions compare without regard to the
 // case of A to Z only. Nothing on success.
 std::optional<ImageFileError> TrySaveImageByExtension(const std::string& path, imaging::Picture& picture);
+
+// The same, into memory: the file `extension` (with its dot) names, in `out`.
+// The messages are the save's, with the extension for the path.
+std::optional<ImageFileError> TryEncodeImageByExtension(std::string_view extension, imaging::Picture& picture,
+                                                        std::vector<std::uint8_t>* out);

@@ -67,9 +67,9 @@ Format Sniff(const std::uint8_t* data, std::size_t size) {
 }
 
 // The most bytes a file of the format can need for a picture within the
-// limit: the pixels uncompressed at the format's widest sample layout (TIFF:
-// four 16-bit samples, with room for a second page; the others: four bytes,
-// more than a worst-case compressed stream), plus room for metadata.
+// limit, plus room for metadata: TIFF 16 a pixel (four 16-bit samples, and a
+// second page); the others 8, above four 16-bit samples or a worst-case
+// compressed stream.
 std::uint64_t MaxFileBytesFor(Format format, std::uint64_t maxPixels) {
     constexpr std::uint64_t kMetadata = std::uint64_t{16} << 20;
     const std::uint64_t pixels = std::min<std::uint64_t>(maxPixels, kMaxPicturePixels);
