@@ -60,7 +60,8 @@ std::optional<std::string> FreshFolder() {
     static std::mutex lock;
     static std::string made;
     const std::lock_guard<std::mutex> guard(lock);
-    const std::string prefix = PerUserFolder().substr(0, PerUserFolder().size() - 1) + "-";
+    std::string prefix = PerUserFolder();
+    prefix.back() = '-';  // velmor-<uid>/ becomes velmor-<uid>-
     if (made.compare(0, prefix.size(), prefix) == 0 && MakePrivateFolder(made)) return made;
     std::string pattern = prefix + "XXXXXX";
     if (pattern.size() + 1 > kMaxFolderLength || ::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
