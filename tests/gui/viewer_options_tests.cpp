@@ -4,6 +4,8 @@
 #include <wx/bookctrl.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/fs_arc.h>
+#include <wx/html/helpdata.h>
 #include <wx/html/helpfrm.h>
 #include <wx/hyperlink.h>
 #include <wx/timer.h>
@@ -359,6 +361,26 @@ TEST_F(Options, AboutShowsItsTextsAndLinkAndClosesWithEscape) {
     });
     dialog.ShowModal();
     EXPECT_FALSE(dialog.IsModal());
+}
+
+// The contents and the index reach the help window with their Japanese
+// names: a charset given twice (project file and list) leaves them blank.
+TEST_F(Options, HelpContentsAndIndexHaveTheirNames) {
+    wxFileSystem::AddHandler(new wxArchiveFSHandler);
+    wxHtmlHelpData book;
+    ASSERT_TRUE(book.AddBook(HelpBookCandidates()[0]));
+    const wxHtmlHelpDataItems& contents = book.GetContentsArray();
+    ASSERT_GT(contents.size(), 5u);
+    EXPECT_EQ(contents[0].name, U("ヴェルモア ヘルプ"));
+    bool optionsListed = false;
+    for (size_t i = 0; i < contents.size(); ++i) {
+        EXPECT_FALSE(contents[i].name.empty()) << contents[i].GetFullPath().utf8_string();
+        optionsListed = optionsListed || contents[i].name == U("オプション");
+    }
+    EXPECT_TRUE(optionsListed);
+    const wxHtmlHelpDataItems& index = book.GetIndexArray();
+    ASSERT_GT(index.size(), 5u);
+    for (size_t i = 0; i < index.size(); ++i) EXPECT_FALSE(index[i].name.empty()) << index[i].GetFullPath().utf8_string();
 }
 
 TEST_F(Options, HelpOpensAtItsTopics) {
