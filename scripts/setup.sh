@@ -7,7 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libpng-dev libjpeg-dev libtiff-dev libgif-dev libwebp-dev
+  libpng-dev libjpeg-dev libtiff-dev libgif-dev libwebp-dev libheif-dev libheif-examples
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   hyperfine imagemagick libjpeg-turbo-progs time

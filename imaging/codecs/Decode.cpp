@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 
@@ -49,10 +50,37 @@ bool StartsWith(const std::uint8_t* data, std::size_t size, const char* magic, s
     return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
-enum class Format { Unknown, Png, Jpeg, Gif, Tiff, Bmp, Webp };
+enum class Format { Unknown, Png, Jpeg, Gif, Tiff, Bmp, Webp, Heif };
 
-// The format the first bytes announce; kSniffBytes are enough for every one.
-constexpr std::size_t kSniffBytes = 12;
+// The format the first bytes announce; kSniffBytes are enough for every one
+// (an ftyp box lists its brands within them in every file seen).
+constexpr std::size_t kSniffBytes = 64;
+
+// Brands of still HEIF and AVIF pictures and of the sequences that may hold
+// one. mif1 alone says nothing of the codec: libheif tells HEVC from AV1.
+bool IsHeifBrand(const std::uint8_t* brand) {
+    static constexpr char kBrands[][4] = {{'h', 'e', 'i', 'c'}, {'h', 'e', 'i', 'x'}, {'h', 'e', 'v', 'c'},
+                                          {'h', 'e', 'v', 'x'}, {'h', 'e', 'i', 'm'}, {'h', 'e', 'i', 's'},
+                                          {'h', 'e', 'v', 'm'}, {'h', 'e', 'v', 's'}, {'m', 'i', 'f', '1'},
+                                          {'m', 's', 'f', '1'}, {'a', 'v', 'i', 'f'}, {'a', 'v', 'i', 's'}};
+    return std::any_of(std::begin(kBrands), std::end(kBrands),
+                       [brand](const char* b) { return std::memcmp(brand, b, 4) == 0; });
+}
+
+// An ISO-BMFF file opening with an ftyp box whose major brand (offset 8) or
+// one of its compatible brands (from offset 16) is a HEIF or AVIF one. Only
+// the first kSniffBytes count, so a file and its bytes in memory agree.
+bool IsHeif(const std::uint8_t* data, std::size_t size) {
+    if (size < 16 || std::memcmp(data + 4, "ftyp", 4) != 0) return false;
+    const std::uint32_t boxSize = std::uint32_t{data[0]} << 24 | std::uint32_t{data[1]} << 16 |
+                                  std::uint32_t{data[2]} << 8 | data[3];
+    if (boxSize < 16) return false;
+    if (IsHeifBrand(data + 8)) return true;
+    const std::size_t end = std::min<std::size_t>({boxSize, size, kSniffBytes});
+    for (std::size_t at = 16; at + 4 <= end; at += 4)
+        if (IsHeifBrand(data + at)) return true;
+    return false;
+}
 
 Format Sniff(const std::uint8_t* data, std::size_t size) {
     if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return Format::Png;
@@ -63,6 +91,7 @@ Format Sniff(const std::uint8_t* data, std::size_t size) {
         return Format::Tiff;
     if (StartsWith(data, size, "BM", 2)) return Format::Bmp;
     if (size >= 12 && StartsWith(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0) return Format::Webp;
+    if (IsHeif(data, size)) return Format::Heif;
     return Format::Unknown;
 }
 
@@ -90,6 +119,7 @@ Picture DecodeMemory(const std::uint8_t* data, std::size_t size, const DecodeLim
     case Format::Tiff: return detail::DecodeTiff(file);
     case Format::Bmp: return detail::DecodeBmp(file);
     case Format::Webp: return detail::DecodeWebp(file);
+    case Format::Heif: return detail::DecodeHeif(file);
     case Format::Unknown: break;
     }
     return Picture::Failed(UnknownImageFormat);

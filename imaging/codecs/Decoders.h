@@ -24,5 +24,6 @@ Picture DecodeGif(Bytes file);
 Picture DecodeTiff(Bytes file);
 Picture DecodeBmp(Bytes file);
 Picture DecodeWebp(Bytes file);
+Picture DecodeHeif(Bytes file);  // HEIC and AVIF
 
 }  // namespace imaging::detail
