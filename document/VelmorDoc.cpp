@@ -47,9 +47,9 @@ constexpr const char* kSaveTitle = "下絵を保存";
 constexpr const char* kOpenFailed = "元絵を開けませんでした。\n";
 constexpr const char* kOverwriteQuestion = "%s は既に存在します。\n上書きしますか？";
 
-// The dialogs' filter without the closing "|" of the stored format.
-wxString DialogFilter() {
-    std::string filter = BuildImageFileFilter();
+// The dialog's filter without the closing "|" of the stored format.
+wxString DialogFilter(FileDialogKind dialog) {
+    std::string filter = BuildImageFileFilter(dialog);
     while (!filter.empty() && filter.back() == '|') filter.pop_back();
     return wxString::FromUTF8(filter);
 }
@@ -203,7 +203,7 @@ bool CVelmorDoc::SaveSketchAs(const wxString& path) {
 }
 
 void CVelmorDoc::OnOpenOriginal(wxCommandEvent&) {
-    wxFileDialog dialog(MainWindow(), U(kOpenTitle), wxString(), wxString(), DialogFilter(),
+    wxFileDialog dialog(MainWindow(), U(kOpenTitle), wxString(), wxString(), DialogFilter(FileDialogKind::Open),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return;
     // The same path as a file named on the command line or dropped on the view.
@@ -212,7 +212,8 @@ void CVelmorDoc::OnOpenOriginal(wxCommandEvent&) {
 
 void CVelmorDoc::OnSaveSketch(wxCommandEvent&) {
     if (Sketch() == nullptr) return;  // an accelerator may come before the menu's update
-    wxFileDialog dialog(MainWindow(), U(kSaveTitle), ProposedSaveFolder(), ProposedSaveName(), DialogFilter(),
+    wxFileDialog dialog(MainWindow(), U(kSaveTitle), ProposedSaveFolder(), ProposedSaveName(),
+                        DialogFilter(FileDialogKind::Save),
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) return;
     const wxString chosen = dialog.GetPath();

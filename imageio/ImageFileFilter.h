@@ -1,7 +1,9 @@
-// The file-type filter of the open and save dialogs, built from
+// The file-type filters of the open and save dialogs, built from
 // ImageFileTypes: one entry for every supported picture, one for each
 // format, one for all files. Entries are "description|patterns|"; one more
-// "|" ends the filter.
+// "|" ends the filter. The open dialog also offers the formats that are read
+// but never written (ReadOnlyExtensions); the save dialog offers only what
+// an encoder writes.
 #pragma once
 
 #include <array>
@@ -31,7 +33,18 @@ inline constexpr std::array<ImageFileGroup, 6> ImageFileGroups = {{
     {"TIFF", 6, 7},
 }};
 
+// Extensions of the formats the decoders read and no encoder writes, with
+// their groups (rows of this table). Their entries follow the written
+// formats', so those keep their places in the open dialog too.
+inline constexpr std::array<const char*, 4> ReadOnlyExtensions = {".webp", ".heic", ".heif", ".avif"};
+inline constexpr std::array<ImageFileGroup, 3> ReadOnlyFileGroups = {{
+    {"WebP", 0, 0},
+    {"HEIF", 1, 2},
+    {"AVIF", 3, 3},
+}};
+
 enum class PatternStyle { Display, Matching };
+enum class FileDialogKind { Open, Save };
 
 // "*" + extension of each row, joined by ", " (Display) or ";" (Matching).
 // Rows past the table's end are ignored; first > last gives "".
@@ -41,5 +54,5 @@ std::string JoinExtensionPatterns(PatternStyle style, std::size_t firstRow, std:
 std::string FormatFilterEntry(std::string_view name, std::string_view displayPatterns,
                               std::string_view matchingPatterns);
 
-// The whole filter; built anew on every call.
-std::string BuildImageFileFilter();
+// The whole filter of that dialog; built anew on every call.
+std::string BuildImageFileFilter(FileDialogKind dialog);

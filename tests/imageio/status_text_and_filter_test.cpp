@@ -6,6 +6,7 @@
 
 #include "imageio/GraphicsStatusText.h"
 #include "imageio/ImageFileFilter.h"
+#include "imageio/SaveImage.h"
 
 namespace {
 
@@ -60,8 +61,9 @@ TEST(JoinExtensionPatterns, DisplayAndMatchingStyles) {
         EXPECT_EQ(JoinExtensionPatterns(c.style, c.first, c.last), c.joined) << c.first << ".." << c.last;
 }
 
-TEST(BuildImageFileFilter, TheWholeFilter) {
-    EXPECT_EQ(BuildImageFileFilter(),
+// The save dialog offers exactly what an encoder writes.
+TEST(BuildImageFileFilter, SaveDialogListsWrittenTypesOnly) {
+    EXPECT_EQ(BuildImageFileFilter(FileDialogKind::Save),
               "対応画像ファイル (*.bmp, *.jpg, *.jpeg, *.jpe, *.png, *.gif, *.tif, *.tiff)|"
               "*.bmp;*.jpg;*.jpeg;*.jpe;*.png;*.gif;*.tif;*.tiff|"
               "BMPファイル (*.bmp)|*.bmp|"
@@ -70,6 +72,29 @@ TEST(BuildImageFileFilter, TheWholeFilter) {
               "GIFファイル (*.gif)|*.gif|"
               "TIFFファイル (*.tif, *.tiff)|*.tif;*.tiff|"
               "全ファイル (*.*)|*.*||");
+}
+
+// The open dialog adds the types that are only read, to the all-pictures
+// entry and as entries of their own after the written ones.
+TEST(BuildImageFileFilter, OpenDialogAlsoListsReadOnlyTypes) {
+    EXPECT_EQ(BuildImageFileFilter(FileDialogKind::Open),
+              "対応画像ファイル (*.bmp, *.jpg, *.jpeg, *.jpe, *.png, *.gif, *.tif, *.tiff, "
+              "*.webp, *.heic, *.heif, *.avif)|"
+              "*.bmp;*.jpg;*.jpeg;*.jpe;*.png;*.gif;*.tif;*.tiff;*.webp;*.heic;*.heif;*.avif|"
+              "BMPファイル (*.bmp)|*.bmp|"
+              "JPEGファイル (*.jpg, *.jpeg, *.jpe)|*.jpg;*.jpeg;*.jpe|"
+              "PNGファイル (*.png)|*.png|"
+              "GIFファイル (*.gif)|*.gif|"
+              "TIFFファイル (*.tif, *.tiff)|*.tif;*.tiff|"
+              "WebPファイル (*.webp)|*.webp|"
+              "HEIFファイル (*.heic, *.heif)|*.heic;*.heif|"
+              "AVIFファイル (*.avif)|*.avif|"
+              "全ファイル (*.*)|*.*||");
+}
+
+// Read-only types have no encoder: a sketch can never be saved as one.
+TEST(ReadOnlyExtensions, NoneHasAnEncoder) {
+    for (const char* extension : ReadOnlyExtensions) EXPECT_EQ(MimeTypeForExtension(extension), nullptr) << extension;
 }
 
 TEST(FormatFilterEntry, ArgumentsAreTakenLiterally) {
