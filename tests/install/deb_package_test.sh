@@ -33,7 +33,7 @@ field Maintainer | grep -qE '^.+ <[^@ ]+@[^@ ]+>$' || problem "Maintainer is no 
 [ "$(field Description | wc -l)" -gt 2 ] || problem "the description has no long part"
 # Every library the programs load is declared, not only some.
 depends="$(field Depends)"
-for lib in libc6 libstdc++6 libgomp1 libpng16-16 libjpeg62-turbo libtiff6 libgif7 libwebp7 libgtk-3-0 libwxbase3.2 libwxgtk3.2; do
+for lib in libc6 libstdc++6 libgomp1 libpng16-16 libjpeg62-turbo libtiff6 libgif7 libwebp7 libheif1 libgtk-3-0 libwxbase3.2 libwxgtk3.2; do
   grep -q "$lib" <<<"$depends" || problem "Depends does not name $lib: $depends"
 done
 
