@@ -12,8 +12,8 @@ PACKAGES=(
   clang libclang-rt-dev
   hyperfine imagemagick libjpeg-turbo-progs time
   libwxgtk3.2-dev wx3.2-i18n fonts-noto-cjk xvfb xauth
-  libgtk-3-dev libglib2.0-dev shared-mime-info openbox xdotool x11-utils
-  librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db
+  libgtk-3-dev libglib2.0-dev libcairo2-dev shared-mime-info openbox xdotool x11-utils
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file man-db poppler-utils
 )
 
 install_missing_packages() {
