@@ -213,27 +213,65 @@ void RemoveTemporaryFilesOnSignals() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaction(signal, &action, nullptr);
 }
 
-Status WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes) {
-    if (requested.empty() || !requested.has_filename()) return Win32Error;
-
-    std::filesystem::path target = requested;
-    if (const int error = ResolveTarget(target); error != 0) return StatusFromErrno(error);
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return Win32Error;
-
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-
+struct AtomicFileWriter::State {
     TempFile temp;
-    int error = temp.Create(folder);
-    if (error == 0) error = temp.WriteAll(bytes);
-    if (error == 0) error = exists ? temp.CopyAttributes(st) : temp.SetMode(0666 & ~CurrentUmask());
-    if (error == 0) error = temp.SyncAndClose();
-    if (error == 0) error = temp.RenameTo(target);
-    if (error != 0) return StatusFromErrno(error);
-    SyncFolder(folder);
+    std::filesystem::path target, folder;
+    struct stat old {};
+    bool exists = false;
+    bool open = false;
+    Status failure = Ok;
+
+    Status Fail(int error) { return failure = StatusFromErrno(error); }
+};
+
+AtomicFileWriter::AtomicFileWriter() = default;
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+Status AtomicFileWriter::Open(const std::filesystem::path& requested) {
+    if (state_) return WrongState;
+    state_ = std::make_unique<State>();
+    State& s = *state_;
+    if (requested.empty() || !requested.has_filename()) return s.failure = Win32Error;
+    s.target = requested;
+    if (const int error = ResolveTarget(s.target); error != 0) return s.Fail(error);
+    s.exists = ::stat(s.target.c_str(), &s.old) == 0;
+    if (s.exists && !S_ISREG(s.old.st_mode)) return s.failure = Win32Error;
+    s.folder = s.target.parent_path();
+    if (s.folder.empty()) s.folder = ".";
+    if (const int error = s.temp.Create(s.folder); error != 0) return s.Fail(error);
+    s.open = true;
     return Ok;
+}
+
+Status AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+    if (!state_) return WrongState;
+    State& s = *state_;
+    if (s.failure != Ok) return s.failure;
+    if (!s.open) return s.failure = WrongState;
+    if (const int error = s.temp.WriteAll(bytes); error != 0) return s.Fail(error);
+    return Ok;
+}
+
+Status AtomicFileWriter::Commit() {
+    if (!state_) return WrongState;
+    State& s = *state_;
+    if (s.failure != Ok) return s.failure;
+    if (!s.open) return s.failure = WrongState;
+    s.open = false;
+    int error = s.exists ? s.temp.CopyAttributes(s.old) : s.temp.SetMode(0666 & ~CurrentUmask());
+    if (error == 0) error = s.temp.SyncAndClose();
+    if (error == 0) error = s.temp.RenameTo(s.target);
+    if (error != 0) return s.Fail(error);
+    SyncFolder(s.folder);
+    return Ok;
+}
+
+Status WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes) {
+    AtomicFileWriter writer;
+    Status status = writer.Open(requested);
+    if (status == Ok) status = writer.Write(bytes);
+    if (status == Ok) status = writer.Commit();
+    return status;
 }
 
 }  // namespace imaging

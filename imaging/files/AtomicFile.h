@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 
 #include "imaging/picture/Status.h"
@@ -24,6 +25,26 @@
 namespace imaging {
 
 Status WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+
+// The same for bytes that come in parts (a file too large to hold): Open,
+// Write as often as needed, Commit. Until Commit succeeds the target is
+// untouched; destroyed before that, the temporary file goes with it. After
+// a failure every later call fails with the first failure's status.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter();
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    Status Open(const std::filesystem::path& target);
+    Status Write(std::span<const std::uint8_t> bytes);
+    Status Commit();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Removes the temporary files of the saves in progress (async-signal-safe).
 void RemoveUnfinishedTemporaryFiles() noexcept;

@@ -232,6 +232,37 @@ TEST(AtomicFile, AFolderWithoutWritePermission) {
     EXPECT_EQ(ReadBytes(folder / "locked" / "x.png"), kOld);
 }
 
+// A file written in parts: the target appears whole at Commit, and a writer
+// given up before it leaves the old file and no temporary.
+TEST(AtomicFile, AWriterInPartsLandsOnlyAtCommit) {
+    ScratchFolder folder;
+    WriteBytes(folder / "book.bin", kOld);
+    const std::vector<std::uint8_t> bytes = Payload(300000);
+    {
+        AtomicFileWriter writer;
+        ASSERT_EQ(writer.Open(folder / "book.bin"), Ok);
+        ASSERT_EQ(writer.Write(std::span(bytes).first(1000)), Ok);
+        EXPECT_EQ(ReadBytes(folder / "book.bin"), kOld);
+        EXPECT_EQ(folder.Names().size(), 2u) << "the temporary file beside it";
+    }
+    EXPECT_EQ(ReadBytes(folder / "book.bin"), kOld);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"book.bin"});
+
+    AtomicFileWriter writer;
+    ASSERT_EQ(writer.Open(folder / "book.bin"), Ok);
+    for (std::size_t at = 0; at < bytes.size(); at += 70000)
+        ASSERT_EQ(writer.Write(std::span(bytes).subspan(at, std::min<std::size_t>(70000, bytes.size() - at))), Ok);
+    ASSERT_EQ(writer.Commit(), Ok);
+    EXPECT_EQ(ReadBytes(folder / "book.bin"), bytes);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"book.bin"});
+    EXPECT_EQ(writer.Write(bytes), WrongState) << "nothing after the commit";
+
+    AtomicFileWriter missing;
+    EXPECT_EQ(missing.Open(folder / "no" / "such.bin"), Win32Error);
+    EXPECT_EQ(missing.Write(bytes), Win32Error) << "the first failure sticks";
+    EXPECT_EQ(missing.Commit(), Win32Error);
+}
+
 TEST(AtomicFile, ErrnoToStatus) {
     const struct {
         int error;
