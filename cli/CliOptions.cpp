@@ -26,6 +26,13 @@ std::string Range(const IntParameter& p) { return std::to_string(p.min) + ".." +
 // Extensions compare as the save compares them.
 bool IsKnownExtension(const std::string& dotted) { return MimeTypeForExtension(dotted) != nullptr; }
 
+bool IsPdfName(const std::string& path) {
+    std::string extension(FindPathExtension(path));
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return extension == ".pdf" && path.size() > extension.size() && path[path.size() - extension.size() - 1] != '/';
+}
+
 }  // namespace
 
 std::optional<Colour> ParseColour(const std::string& text) {
@@ -54,9 +61,12 @@ std::string OutputPathFor(const std::string& input, const std::string& outputDir
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     CliOptions o;
+    bool typeGiven = false;  // -t, which PDF output leaves no room for
     auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
 
-    constexpr int kPng24 = 256;  // a long option without a short form
+    constexpr int kPng24 = 256;  // long options without a short form
+    constexpr int kPage = 257;
+    constexpr int kBook = 258;
     // getopt_long, the GNU way: "-s5", "--strength=5", "-nj2", options after
     // inputs, "--" to end them, "-" an input (standard input).
     static const option kLong[] = {
@@ -66,6 +76,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         {"line-color", required_argument, nullptr, 'c'}, {"frame-color", required_argument, nullptr, 'F'},
         {"jobs", required_argument, nullptr, 'j'},       {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},          {"png24", no_argument, nullptr, kPng24},
+        {"page", required_argument, nullptr, kPage},     {"book", required_argument, nullptr, kBook},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<std::string> storage;
@@ -88,6 +99,14 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         switch (c) {
         case 'h': o.help = true; break;
         case kPng24: o.png24 = true; break;
+        case kPage:
+            o.page = FindPaperSize(v);
+            if (o.page == nullptr) return fail("paper must be A4 or Letter, not '" + v + "'");
+            break;
+        case kBook:
+            if (v.empty()) return fail("--book needs a file name");
+            o.book = v;
+            break;
         case 'V': o.version = true; break;
         case 'n': o.settings.noiseRemoval = true; break;
         case 'o':
@@ -104,6 +123,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             if (!IsKnownExtension("." + type))
                 return fail("unsupported type '" + type + "' (bmp, jpg, jpeg, jpe, png, gif, tif, tiff)");
             o.type = type;
+            typeGiven = true;
             break;
         }
         case 's': {
@@ -148,11 +168,24 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     for (int i = optind; i < argc; ++i) o.inputs.emplace_back(argv[i]);
     if (o.help || o.version) return ParseResult{std::move(o), {}};
     if (o.inputs.empty()) return fail("no input picture");
+    if (!o.book.empty()) {
+        if (!o.output.empty()) return fail("--book and -o exclude each other");
+        if (!o.outputDir.empty()) return fail("--book and -d exclude each other");
+        if (typeGiven) return fail("--book and -t exclude each other");
+        if (!IsPdfName(o.book)) return fail("book '" + o.book + "' needs the extension pdf");
+        if (o.page == nullptr) o.page = &kPaperA4;
+        return ParseResult{std::move(o), {}};
+    }
+    if (o.page != nullptr) {
+        if (typeGiven) return fail("--page and -t exclude each other");
+        if (o.output == "-") return fail("--page writes files, not standard output");
+        if (!o.output.empty() && !IsPdfName(o.output)) return fail("output '" + o.output + "' needs the extension pdf");
+    }
     if (!o.output.empty() && o.inputs.size() > 1) return fail("-o takes exactly one input");
     if (!o.output.empty() && !o.outputDir.empty()) return fail("-o and -d exclude each other");
     if (o.output.empty() && std::find(o.inputs.begin(), o.inputs.end(), "-") != o.inputs.end())
         return fail("standard input (-) needs -o FILE or -o -");
-    if (!o.output.empty() && o.output != "-") {
+    if (!o.output.empty() && o.output != "-" && o.page == nullptr) {
         const std::size_t slash = o.output.find_last_of('/');
         const std::size_t dot = o.output.rfind('.');
         if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
@@ -179,6 +212,10 @@ const char* UsageText() {
            "  -j, --jobs N              files in parallel (default: number of cores)\n"
            "      --png24               PNG sketches as 24-bit RGB (default: 8-bit palette\n"
            "                            whenever the colours fit; the same pixels either way)\n"
+           "      --page A4|Letter      each sketch as a one-page PDF, <name>_shitae.pdf or -o FILE.pdf,\n"
+           "                            fitted to the paper less 10 mm margins at 300 dpi\n"
+           "      --book FILE.pdf       every sketch a page of FILE.pdf, in the order given\n"
+           "                            (paper by --page, default A4); not with -o, -d or -t\n"
            "  -h, --help                this text\n"
            "  -V, --version             the version\n"
            "\n"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "imageio/PageLayout.h"
 #include "pipeline/SketchParameters.h"
 
 struct CliOptions {
@@ -16,6 +17,8 @@ struct CliOptions {
     SketchParameters settings;
     int jobs = 0;            // 0: number of cores
     bool png24 = false;      // --png24: PNG sketches as 24-bit RGB, never palette
+    const PaperSize* page = nullptr;  // --page: each sketch a one-page PDF of this paper
+    std::string book;        // --book: every sketch a page of this one PDF, in input order
     bool help = false;
     bool version = false;
 };

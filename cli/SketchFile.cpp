@@ -11,6 +11,7 @@
 
 #include "engine/CopyBitmap.h"
 #include "imageio/GraphicsStatusText.h"
+#include "imageio/PdfPages.h"
 #include "imageio/SaveImage.h"
 #include "imaging/codecs/Decode.h"
 #include "imaging/picture/PaletteConversion.h"
@@ -64,8 +65,9 @@ bool IsPngExtension(std::string_view extension) {
     return mime != nullptr && std::string_view(mime) == "image/png";
 }
 
-SketchOutcome Run(const std::string& input, const std::string& output, const SketchParameters& parameters,
-                  const SketchJob& job) {
+// Decoded and reduced to the grey plane: everything but the paint.
+SketchOutcome MakeGrey(const std::string& input, const SketchParameters& parameters, const SketchJob& job,
+                       SketchPipeline& pipeline) {
     using namespace imaging;
     std::unique_ptr<Picture> original;
     {
@@ -96,11 +98,44 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
     if (original->Type() != ImageTypeBitmap) return Failed(kUnsupportedData);
 
     // The copy goes as soon as the planes exist: the lowest peak.
-    SketchPipeline pipeline;
     if (SketchStatus s = pipeline.BuildPlanes(*original); !s) return Failed(SketchFailureText(s));
-    const int width = static_cast<int>(original->Width()), height = static_cast<int>(original->Height());
     original.reset();
     if (SketchStatus s = pipeline.RunGrey(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+    return {true, {}};
+}
+
+// The painted 24-bit sketch, the work buffers freed.
+SketchOutcome MakeSketch(const std::string& input, const SketchParameters& parameters, const SketchJob& job,
+                         SketchPipeline& pipeline) {
+    if (SketchOutcome r = MakeGrey(input, parameters, job, pipeline); !r.ok) return r;
+    if (SketchStatus s = pipeline.Paint(parameters, job.threads); !s) return Failed(SketchFailureText(s));
+    pipeline.ReleaseWorkBuffers();
+    return {true, {}};
+}
+
+// The sketch as a one-page PDF; the sketch goes once its page is resampled.
+SketchOutcome WritePdfPage(const std::string& input, const std::string& output, const SketchParameters& parameters,
+                           const SketchJob& job) {
+    PdfPage page;
+    {
+        SketchPipeline pipeline;
+        if (SketchOutcome r = MakeSketch(input, parameters, job, pipeline); !r.ok) return r;
+        if (auto failure = page.Prepare(*pipeline.Sketch(), *job.page)) return Failed(failure->message);
+    }
+    PdfFile pdf;
+    if (auto failure = pdf.Open(output)) return Failed(failure->message);
+    if (auto failure = pdf.Add(std::move(page))) return Failed(failure->message);
+    if (auto failure = pdf.Close()) return Failed(failure->message);
+    return {true, {}};
+}
+
+SketchOutcome Run(const std::string& input, const std::string& output, const SketchParameters& parameters,
+                  const SketchJob& job) {
+    using namespace imaging;
+    if (job.page != nullptr) return WritePdfPage(input, output, parameters, job);
+    SketchPipeline pipeline;
+    if (SketchOutcome r = MakeGrey(input, parameters, job, pipeline); !r.ok) return r;
+    const int width = pipeline.Width(), height = pipeline.Height();
     // A PNG sketch as 8-bit palette when its colours fit, made straight from
     // the grey plane: the same pixels, a third of the data to compress and
     // write, and no 24-bit sketch at all.
@@ -125,6 +160,20 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
 }
 
 }  // namespace
+
+SketchOutcome SketchPicture(const std::string& input, const SketchParameters& parameters, const SketchJob& job,
+                            std::unique_ptr<imaging::Picture>& sketch) {
+    try {
+        SketchPipeline pipeline;
+        if (SketchOutcome r = MakeSketch(input, parameters, job, pipeline); !r.ok) return r;
+        sketch = std::move(pipeline.m_pSketch);
+        return {true, {}};
+    } catch (const std::bad_alloc&) {
+        return Failed(SketchFailureText({SketchStatus::OutOfMemory}));
+    } catch (...) {
+        return Failed(kSketchFailedText);
+    }
+}
 
 SketchOutcome SketchFile(const std::string& input, const std::string& output, const SketchParameters& parameters,
                          const SketchJob& job) {

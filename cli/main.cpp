@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "imageio/PdfPages.h"
 #include "imaging/files/AtomicFile.h"
 #include "cli/SketchFile.h"
 #include "pipeline/MemoryBudget.h"
@@ -64,6 +66,92 @@ private:
     std::string current_;
 };
 
+// A message of the save layer spans lines; a diagnostic is one.
+std::string OneLine(std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+// Runs `work` on `workers` threads, this one included.
+template <typename Work>
+void RunOnThreads(unsigned workers, Progress& progress, Work work) {
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < workers; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error& e) {
+            // Fewer jobs at once, not an end: the threads that exist do the work.
+            progress.Print("velmor-sketch: cannot start job " + std::to_string(t + 1) + " (" + e.what() +
+                           "); going on with " + std::to_string(t));
+            break;
+        }
+    }
+    work();
+    for (auto& t : pool) t.join();
+}
+
+// Every input a page of one PDF, in the order given. The sketches are made
+// in parallel; a job holds its finished page until the pages before it are
+// written, so no more pages wait than there are jobs. An input that fails
+// is left out with its error line, as in any batch, and the status says so.
+int MakeBook(const CliOptions& o, unsigned workers, const SketchJob& settings, Progress& progress) {
+    PdfFile pdf;
+    if (auto failure = pdf.Open(o.book)) {
+        progress.Print("velmor-sketch: " + o.book + ": " + OneLine(failure->message));
+        return 1;
+    }
+    std::mutex turn;
+    std::condition_variable turnTaken;
+    std::size_t decided = 0;  // inputs whose page is written or left out, in order
+    bool bookFailed = false;  // under `turn`
+    std::atomic<bool> stop{false}, anyFailed{false};
+    std::atomic<std::size_t> next{0};
+    RunOnThreads(workers, progress, [&] {
+        for (std::size_t i; (i = next.fetch_add(1)) < o.inputs.size();) {
+            const std::string& input = o.inputs[i];
+            PdfPage page;
+            std::string failure;
+            if (!stop) {
+                progress.Started(input);
+                std::unique_ptr<imaging::Picture> sketch;
+                SketchOutcome r = SketchPicture(input, o.settings, settings, sketch);
+                if (!r.ok)
+                    failure = r.reason;
+                else if (auto e = page.Prepare(*sketch, *o.page))
+                    failure = OneLine(e->message);
+            }
+            std::unique_lock lock(turn);
+            turnTaken.wait(lock, [&] { return decided == i; });
+            if (!failure.empty()) {
+                anyFailed = true;
+                progress.Print("velmor-sketch: " + input + ": " + failure);
+            } else if (!bookFailed && page.IsPrepared()) {
+                if (auto e = pdf.Add(std::move(page))) {
+                    bookFailed = true;
+                    stop = true;  // the book is lost: the other inputs need not be sketched
+                    progress.Print("velmor-sketch: " + o.book + ": " + OneLine(e->message));
+                }
+            }
+            ++decided;
+            lock.unlock();
+            turnTaken.notify_all();
+            progress.Finished();
+        }
+    });
+    if (bookFailed) return 1;
+    if (pdf.PageCount() == 0) {
+        progress.Print("velmor-sketch: " + o.book + ": no page to write");
+        return 1;
+    }
+    if (auto failure = pdf.Close()) {
+        progress.Print("velmor-sketch: " + o.book + ": " + OneLine(failure->message));
+        return 1;
+    }
+    return anyFailed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,11 +185,16 @@ int main(int argc, char** argv) {
     };
     std::set<std::string> inputFiles;
     for (const std::string& input : o.inputs) inputFiles.insert(fileKey(input));
+    if (!o.book.empty() && inputFiles.count(fileKey(o.book)) != 0) {
+        std::fprintf(stderr, "velmor-sketch: output %s is one of the inputs\n", o.book.c_str());
+        return 1;
+    }
+    const std::string type = o.page != nullptr ? "pdf" : o.type;
 
     std::vector<Job> jobs;
     std::map<std::string, std::string> claimed;  // output -> the input that writes it
     for (const std::string& input : o.inputs) {
-        Job job{input, o.output.empty() ? OutputPathFor(input, o.outputDir, o.type) : o.output, {}};
+        Job job{input, o.output.empty() ? OutputPathFor(input, o.outputDir, type) : o.output, {}};
         if (job.output == "-") {
             jobs.push_back(std::move(job));
             continue;
@@ -124,10 +217,16 @@ int main(int argc, char** argv) {
     SketchJob jobSettings;
     jobSettings.streamType = o.type;
     jobSettings.palettePng = !o.png24;
+    jobSettings.page = o.page;
     jobSettings.limits = PictureDecodeLimits(workers);
     const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
     jobSettings.threads = static_cast<int>(std::max(cores / workers, 1u));
     Progress progress(jobs.size(), jobs.size() > 1 && isatty(STDERR_FILENO));
+    if (!o.book.empty()) {
+        const int status = MakeBook(o, workers, jobSettings, progress);
+        progress.End();
+        return status;
+    }
     std::atomic<std::size_t> next{0};
     std::atomic<bool> anyFailed{false};
     auto work = [&] {
@@ -146,19 +245,7 @@ int main(int argc, char** argv) {
             progress.Finished();
         }
     };
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < workers; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (const std::system_error& e) {
-            // Fewer jobs at once, not an end: the threads that exist do the work.
-            progress.Print("velmor-sketch: cannot start job " + std::to_string(t + 1) + " (" + e.what() +
-                           "); going on with " + std::to_string(t));
-            break;
-        }
-    }
-    work();
-    for (auto& t : pool) t.join();
+    RunOnThreads(workers, progress, work);
     progress.End();
     return anyFailed ? 1 : 0;
 }
