@@ -1,4 +1,4 @@
-// The five sketch parameters, with their ranges and defaults declared once.
+// The sketch parameters, with their ranges and defaults declared once.
 // The control panel, the settings store, velmor-sketch's options and the
 // tests all read them from here.
 #pragma once
@@ -17,6 +17,11 @@ inline constexpr IntParameter kLineStrength{1, 11, 3};
 // the position times 16.
 inline constexpr IntParameter kLineRemoval{0, 10, 0};
 inline constexpr bool kDefaultNoiseRemoval = false;
+// Finishing, on the grey plane before the paint; 0 leaves the sketch as it is.
+// Line thickening: slider "線を太く"; lines grow by this many pixels.
+inline constexpr IntParameter kLineThicken{0, 4, 0};
+// Speck removal: slider "小さな点を除去"; specks under 2^(n+1) pixels go.
+inline constexpr IntParameter kSpeckRemoval{0, 10, 0};
 inline constexpr Colour kDefaultLineColour = 0x800000;   // dark blue
 inline constexpr Colour kDefaultFrameColour = 0xFFFFFF;  // white
 
@@ -26,6 +31,8 @@ struct SketchParameters {
     bool noiseRemoval = kDefaultNoiseRemoval;
     Colour lineColour = kDefaultLineColour;
     Colour frameColour = kDefaultFrameColour;
+    int thicken = kLineThicken.defaultValue;
+    int despeckle = kSpeckRemoval.defaultValue;
 
     friend bool operator==(const SketchParameters&, const SketchParameters&) = default;
 };

@@ -5,7 +5,9 @@
 #include <thread>
 
 #include "engine/BitmapLock.h"
+#include "engine/LineThickening.h"
 #include "engine/SketchGeneration.h"
+#include "engine/SpeckRemoval.h"
 #include "imageio/GraphicsStatusText.h"
 
 namespace {
@@ -120,7 +122,22 @@ SketchStatus SketchPipeline::RunGrey(const SketchParameters& p, int threads) {
         MakeGreyPlane(m_pPlaneR.get(), m_pPlaneG.get(), m_pPlaneB.get(), w, h, p.noiseRemoval, p.strength, p.removal,
                       input.get(), red.get(), green.get(), blue.get(), m_pGrey.get());
     }
+    return Finish(p);
+}
 
+SketchStatus SketchPipeline::Finish(const SketchParameters& p) {
+    const int w = width_, h = height_;
+    // Specks go first, so that thickening never grows them.
+    if (const int area = SpeckAreaForStep(kSpeckRemoval.Clamp(p.despeckle)); area > 1) {
+        LargeBuffer scratch = Allocate(SpeckRemovalScratchBytes(w, h));
+        if (!scratch) return {SketchStatus::OutOfMemory};
+        RemoveSpecks(m_pGrey.get(), w, h, area, scratch.get());
+    }
+    if (const int radius = kLineThicken.Clamp(p.thicken); radius > 0) {
+        LargeBuffer scratch = Allocate(LineThickeningScratchBytes(w, radius));
+        if (!scratch) return {SketchStatus::OutOfMemory};
+        ThickenLines(m_pGrey.get(), w, h, radius, scratch.get());
+    }
     return {};
 }
 

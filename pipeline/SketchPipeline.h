@@ -54,7 +54,8 @@ public:
     // sketch picture when they are absent. After a failure the sketch
     // picture may hold a stale or partly painted sketch.
     SketchStatus Run(const SketchParameters& parameters, int threads = 0);
-    // Run in its two steps: the grey plane from the planes, then the sketch
+    // Run in its two steps: the grey plane from the planes (finishing
+    // included: speck removal, then line thickening), then the sketch
     // picture from the grey plane (a caller that writes the sketch in another
     // form may stop after the first).
     SketchStatus RunGrey(const SketchParameters& parameters, int threads = 0);
@@ -77,6 +78,9 @@ public:
     std::unique_ptr<imaging::Picture> m_pSketch;
 
 private:
+    // The finishing stages on the grey plane: speck removal, then thickening.
+    SketchStatus Finish(const SketchParameters& parameters);
+
     int width_ = 0, height_ = 0;          // of the planes
     imaging::Status sketchFailure_ = imaging::Ok;  // why the last sketch picture could not be made
 };

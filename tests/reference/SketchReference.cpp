@@ -1,6 +1,11 @@
 #include "tests/reference/SketchReference.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#include "engine/SpeckRemoval.h"
 
 namespace reference {
 
@@ -111,6 +116,46 @@ void RemoveNoise(const std::uint8_t* in, std::uint8_t* out, int width, int heigh
         out[y * width] = in[y * width];
         out[y * width + width - 1] = in[y * width + width - 1];
     }
+}
+
+void ThickenLines(std::uint8_t* grey, int width, int height, int radius) {
+    if (radius <= 0) return;
+    const std::vector<std::uint8_t> in(grey, grey + static_cast<std::size_t>(width) * height);
+    for (int y = 1; y < height - 1; ++y)
+        for (int x = 1; x < width - 1; ++x) {
+            int m = 255;
+            for (int dy = -radius; dy <= radius; ++dy)
+                for (int dx = -radius; dx <= radius; ++dx) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (dx * dx + dy * dy > radius * radius) continue;
+                    if (sx < 1 || sx > width - 2 || sy < 1 || sy > height - 2) continue;
+                    m = std::min(m, static_cast<int>(in[static_cast<std::size_t>(sy) * width + sx]));
+                }
+            grey[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(m);
+        }
+}
+
+void RemoveSpecks(std::uint8_t* grey, int width, int height, int minArea) {
+    if (minArea <= 1 || width < 3 || height < 3) return;
+    const auto at = [width](int x, int y) { return static_cast<std::size_t>(y) * width + x; };
+    std::vector<char> seen(static_cast<std::size_t>(width) * height, 0);
+    for (int y = 1; y < height - 1; ++y)
+        for (int x = 1; x < width - 1; ++x) {
+            if (seen[at(x, y)] || grey[at(x, y)] >= kSpeckLevel) continue;
+            std::vector<std::pair<int, int>> group{{x, y}};
+            seen[at(x, y)] = 1;
+            for (std::size_t i = 0; i < group.size(); ++i)
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = group[i].first + dx, ny = group[i].second + dy;
+                        if (nx < 1 || nx > width - 2 || ny < 1 || ny > height - 2) continue;
+                        if (seen[at(nx, ny)] || grey[at(nx, ny)] >= kSpeckLevel) continue;
+                        seen[at(nx, ny)] = 1;
+                        group.push_back({nx, ny});
+                    }
+            if (static_cast<int>(group.size()) < minArea)
+                for (auto [gx, gy] : group) grey[at(gx, gy)] = 255;
+        }
 }
 
 }  // namespace reference

@@ -28,4 +28,10 @@ void ExtractLines(const std::uint8_t* in, std::uint8_t* out, int width, int heig
 
 void RemoveNoise(const std::uint8_t* in, std::uint8_t* out, int width, int height);
 
+// The finishing stages as defined, pixel by pixel: the minimum over the disc
+// (engine/LineThickening.h) and a flood fill of each group
+// (engine/SpeckRemoval.h). In place, interior only.
+void ThickenLines(std::uint8_t* grey, int width, int height, int radius);
+void RemoveSpecks(std::uint8_t* grey, int width, int height, int minArea);
+
 }  // namespace reference
