@@ -1,4 +1,5 @@
 // velmor-sketch: the desktop program's sketches, made from the command line.
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +98,11 @@ void RunOnThreads(unsigned workers, Progress& progress, Work work) {
 // written, so no more pages wait than there are jobs. An input that fails
 // is left out with its error line, as in any batch, and the status says so.
 int MakeBook(const CliOptions& o, unsigned workers, const SketchJob& settings, Progress& progress) {
+    // Every page allocates and frees buffers of tens of megabytes. glibc
+    // would raise its mapping threshold after the first and then keep them
+    // on a fragmenting heap: 150 MB instead of 97 after twenty 12 MP photos.
+    // Mapped, each page's buffers go back to the system with the page.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
     PdfFile pdf;
     if (auto failure = pdf.Open(o.book)) {
         progress.Print("velmor-sketch: " + o.book + ": " + OneLine(failure->message));
