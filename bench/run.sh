@@ -44,3 +44,14 @@ hyperfine --warmup 1 --runs 3 \
 # Peak memory of one job, in bytes a pixel of the photo.
 peak_kb="$( { /usr/bin/time -f '%M' "$ROOT/build/bin/velmor-sketch" -j 1 -n -o "$work/one.png" "$photo12"; } 2>&1 | tail -1)"
 echo "velmor-sketch peak memory, one job: $peak_kb KB = $(awk -v k="$peak_kb" 'BEGIN { printf "%.2f", k * 1024 / 12000000 }') bytes a pixel"
+# PDF: a book of the twenty photos (A4 pages at 300 dpi) against a one-page
+# PDF of one photo, in time and peak memory; the book's pages are made in
+# order while the sketches run in parallel, one waiting page a job at most.
+hyperfine --warmup 1 --runs 3 \
+  -n "velmor-sketch, one 12 MP photo as a PDF page" "$ROOT/build/bin/velmor-sketch -j 1 -n --page A4 -o $work/one.pdf $photo12" \
+  -n "velmor-sketch, a book of twenty, one job" "$ROOT/build/bin/velmor-sketch -j 1 -n --book $work/book.pdf $batch/in/*.jpg" \
+  -n "velmor-sketch, a book of twenty, default jobs" "$ROOT/build/bin/velmor-sketch -n --book $work/book.pdf $batch/in/*.jpg"
+peak() { { /usr/bin/time -f '%M' "$ROOT/build/bin/velmor-sketch" "$@"; } 2>&1 | tail -1; }
+echo "velmor-sketch peak memory: one photo as a PDF page $(peak -j 1 -n --page A4 -o "$work/one.pdf" "$photo12") KB," \
+  "a book of twenty in one job $(peak -j 1 -n --book "$work/book.pdf" "$batch"/in/*.jpg) KB," \
+  "in default jobs $(peak -n --book "$work/book.pdf" "$batch"/in/*.jpg) KB"
