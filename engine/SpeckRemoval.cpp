@@ -15,48 +15,54 @@ struct Run {
 
 std::size_t MaxRunsPerRow(int interior) { return (static_cast<std::size_t>(interior) + 1) / 2; }
 
-// mask[i] = 0xFF where the row's pixel i is a line pixel; the 8 bytes after
-// the row stay 0, so word reads past its end see paper.
-VELMOR_INLINE void LineMask(const u8* __restrict row, u8* __restrict mask, int n) {
-    for (int x = 0; x < n; ++x) mask[x] = row[x] < kSpeckLevel ? 0xFF : 0;
-}
+// A row rounded up to whole 64-pixel words, in bytes.
+std::size_t RowBytes(int interior) { return (static_cast<std::size_t>(interior) + 63) / 64 * 64; }
 
-VELMOR_INLINE std::uint64_t Word(const u8* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// Calls emit(begin, end) for each run of line pixels in mask[0, n), ends
-// inclusive, left to right. Paper and runs are crossed a word at a time.
-template <class Emit>
-VELMOR_INLINE void ForEachRun(const u8* mask, int n, Emit&& emit) {
-    int x = 0;
-    for (;;) {
-        for (;;) {
-            const std::uint64_t w = Word(mask + x);
-            if (w != 0) {
-                x += __builtin_ctzll(w) >> 3;
-                break;
-            }
-            x += 8;
-            if (x >= n) return;
+// bits[j] bit k set where the row's pixel 64 j + k is a line pixel; bits
+// past the row's end stay clear.
+VELMOR_INLINE void LineBits(const u8* __restrict row, u8* __restrict bytes, std::uint64_t* __restrict bits, int n) {
+    for (int x = 0; x < n; ++x) bytes[x] = row[x] < kSpeckLevel ? 1 : 0;
+    const int words = (n + 63) / 64;
+    std::memset(bytes + n, 0, static_cast<std::size_t>(words * 64 - n));
+    // Eight 0/1 bytes to eight bits: the multiply gathers them in the top byte.
+    for (int j = 0; j < words; ++j) {
+        std::uint64_t w = 0;
+        for (int k = 0; k < 8; ++k) {
+            std::uint64_t eight;
+            std::memcpy(&eight, bytes + 64 * j + 8 * k, sizeof eight);
+            w |= ((eight * 0x0102040810204080ull) >> 56) << (8 * k);
         }
-        if (x >= n) return;
-        const int begin = x;
-        for (;;) {
-            const std::uint64_t w = ~Word(mask + x);
-            if (w != 0) {
-                x += __builtin_ctzll(w) >> 3;
-                break;
-            }
-            x += 8;
-        }
-        emit(begin, x - 1);
+        bits[j] = w;
     }
 }
 
+// Calls emit(begin, end) for each run of set bits in bits[0 .. n), ends
+// inclusive, left to right. Only the edges of runs are visited: starts and
+// ends alternate, so the one branch inside follows a fixed pattern.
+template <class Emit>
+VELMOR_INLINE void ForEachRun(const std::uint64_t* bits, int n, Emit&& emit) {
+    const int words = (n + 63) / 64;
+    std::uint64_t carry = 0;  // the previous word's last bit
+    int begin = 0;
+    for (int j = 0; j < words; ++j) {
+        const std::uint64_t m = bits[j];
+        std::uint64_t edges = m ^ ((m << 1) | carry);
+        carry = m >> 63;
+        while (edges) {
+            const int at = 64 * j + __builtin_ctzll(edges);
+            edges &= edges - 1;
+            if ((m >> (at & 63)) & 1)
+                begin = at;
+            else
+                emit(begin, at - 1);
+        }
+    }
+    if (carry) emit(begin, 64 * words - 1);
+}
+
 // Union-find over runs: parent >= 0 links on, a root holds -(group size).
+// The smaller id always becomes the root, so every link points to an
+// earlier run, which lets one forward sweep settle each run's fate.
 VELMOR_INLINE std::int32_t Find(std::int32_t* parent, std::int32_t i) {
     while (parent[i] >= 0) {
         const std::int32_t up = parent[i];
@@ -70,7 +76,7 @@ VELMOR_INLINE void Join(std::int32_t* parent, std::int32_t a, std::int32_t b) {
     a = Find(parent, a);
     b = Find(parent, b);
     if (a == b) return;
-    if (parent[a] > parent[b]) {  // a is the smaller group
+    if (a > b) {
         const std::int32_t t = a;
         a = b;
         b = t;
@@ -79,8 +85,19 @@ VELMOR_INLINE void Join(std::int32_t* parent, std::int32_t a, std::int32_t b) {
     parent[b] = a;
 }
 
+// Replaces every entry by 1 when its run's group has at least minArea
+// pixels, else 0. An entry's link points to an earlier entry, which by then
+// already holds its group's answer.
+void SettleGroups(std::int32_t* parent, std::int32_t runs, int minArea) {
+    for (std::int32_t i = 0; i < runs; ++i) {
+        const std::int32_t v = parent[i];
+        parent[i] = v < 0 ? (-v >= minArea) : parent[v];
+    }
+}
+
 struct Scratch {
-    u8* mask;
+    u8* bytes;
+    std::uint64_t* bits;
     Run* above;
     Run* current;
     std::int32_t* parent;
@@ -88,10 +105,11 @@ struct Scratch {
 
 Scratch Carve(u8* scratch, int interior) {
     const std::size_t runs = MaxRunsPerRow(interior);
-    const std::size_t maskBytes = (static_cast<std::size_t>(interior) + 8 + 15) & ~std::size_t{15};
+    const std::size_t rowBytes = RowBytes(interior);
     Scratch s;
-    s.mask = scratch;
-    s.above = reinterpret_cast<Run*>(scratch + maskBytes);
+    s.bytes = scratch;
+    s.bits = reinterpret_cast<std::uint64_t*>(scratch + rowBytes);
+    s.above = reinterpret_cast<Run*>(scratch + 2 * rowBytes);
     s.current = s.above + runs;
     s.parent = reinterpret_cast<std::int32_t*>(s.current + runs);
     return s;
@@ -103,8 +121,7 @@ std::size_t SpeckRemovalScratchBytes(int width, int height) {
     if (width < 3 || height < 3) return 0;
     const int interior = width - 2;
     const std::size_t runs = MaxRunsPerRow(interior);
-    const std::size_t maskBytes = (static_cast<std::size_t>(interior) + 8 + 15) & ~std::size_t{15};
-    return maskBytes + 2 * runs * sizeof(Run) + runs * static_cast<std::size_t>(height - 2) * sizeof(std::int32_t);
+    return 2 * RowBytes(interior) + 2 * runs * sizeof(Run) + runs * static_cast<std::size_t>(height - 2) * sizeof(std::int32_t);
 }
 
 VELMOR_VECTOR_CLONES
@@ -112,16 +129,15 @@ void RemoveSpecks(std::uint8_t* grey, int width, int height, int minArea, std::u
     if (minArea <= 1 || width < 3 || height < 3) return;
     const int n = width - 2;
     Scratch s = Carve(scratch, n);
-    std::memset(s.mask + n, 0, 8);
     auto row = [&](int y) { return grey + static_cast<std::ptrdiff_t>(y) * width + 1; };
 
     // Pass 1: groups and their sizes.
     std::int32_t next = 0;
     int aboveCount = 0;
     for (int y = 1; y <= height - 2; ++y) {
-        LineMask(row(y), s.mask, n);
+        LineBits(row(y), s.bytes, s.bits, n);
         int count = 0, a = 0;
-        ForEachRun(s.mask, n, [&](int begin, int end) {
+        ForEachRun(s.bits, n, [&](int begin, int end) {
             const std::int32_t id = next++;
             s.parent[id] = -(end - begin + 1);
             s.current[count++] = Run{begin, end, id};
@@ -140,13 +156,17 @@ void RemoveSpecks(std::uint8_t* grey, int width, int height, int minArea, std::u
     }
 
     // Pass 2: the same runs, in the same order; small groups become paper.
+    SettleGroups(s.parent, next, minArea);
     next = 0;
     for (int y = 1; y <= height - 2; ++y) {
         u8* r = row(y);
-        LineMask(r, s.mask, n);
-        ForEachRun(s.mask, n, [&](int begin, int end) {
-            const std::int32_t root = Find(s.parent, next++);
-            if (-s.parent[root] < minArea) std::memset(r + begin, 255, static_cast<std::size_t>(end - begin + 1));
+        LineBits(r, s.bytes, s.bits, n);
+        ForEachRun(s.bits, n, [&](int begin, int end) {
+            if (s.parent[next++]) return;
+            if (begin == end)
+                r[begin] = 255;  // most specks: no call for one byte
+            else
+                std::memset(r + begin, 255, static_cast<std::size_t>(end - begin + 1));
         });
     }
 }

@@ -6,9 +6,10 @@
 // is neither read nor written. minArea 0 or 1 leaves the plane untouched.
 //
 // Two passes over runs of line pixels: the first joins the runs of touching
-// rows (union-find, roots keep their group's size), the second finds the
-// same runs again in the same order and clears those of small groups. Only
-// one int32 is kept per run.
+// rows (union-find, roots keep their group's size), a sweep turns each run's
+// entry into its group's verdict, and the second pass finds the same runs
+// again in the same order and clears those of small groups. Only one int32
+// is kept per run.
 #pragma once
 
 #include <cstddef>
