@@ -77,6 +77,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         {"jobs", required_argument, nullptr, 'j'},       {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},          {"png24", no_argument, nullptr, kPng24},
         {"page", required_argument, nullptr, kPage},     {"book", required_argument, nullptr, kBook},
+        {"thicken", required_argument, nullptr, 'w'},    {"despeckle", required_argument, nullptr, 'k'},
         {nullptr, 0, nullptr, 0},
     };
     std::vector<std::string> storage;
@@ -93,7 +94,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     const std::lock_guard<std::mutex> guard(parsing);
     optind = 0;  // 0: GNU getopt starts afresh
     opterr = 0;  // the messages are ours, one line
-    for (int c, index = -1; (c = getopt_long(argc, argv.data(), ":o:d:t:s:r:nc:F:j:hV", kLong, &index)) != -1;
+    for (int c, index = -1; (c = getopt_long(argc, argv.data(), ":o:d:t:s:r:w:k:nc:F:j:hV", kLong, &index)) != -1;
          index = -1) {
         const std::string v = optarg != nullptr ? optarg : "";
         switch (c) {
@@ -136,6 +137,18 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             auto n = ParseInt(v, kLineRemoval.min, kLineRemoval.max);
             if (!n) return fail("faint-line removal must be " + Range(kLineRemoval) + ", not '" + v + "'");
             o.settings.removal = *n;
+            break;
+        }
+        case 'w': {
+            auto n = ParseInt(v, kLineThicken.min, kLineThicken.max);
+            if (!n) return fail("line thickening must be " + Range(kLineThicken) + ", not '" + v + "'");
+            o.settings.thicken = *n;
+            break;
+        }
+        case 'k': {
+            auto n = ParseInt(v, kSpeckRemoval.min, kSpeckRemoval.max);
+            if (!n) return fail("speck removal must be " + Range(kSpeckRemoval) + ", not '" + v + "'");
+            o.settings.despeckle = *n;
             break;
         }
         case 'c':
@@ -206,6 +219,9 @@ const char* UsageText() {
            "  -t, --type EXT            extension for names the tool makes (default png)\n"
            "  -s, --strength N          line strength 1..11 (default 3)\n"
            "  -r, --remove N            faint-line removal 0..10 (default 0)\n"
+           "  -w, --thicken N           line thickening 0..4: lines grow by N pixels (default 0)\n"
+           "  -k, --despeckle N         speck removal 0..10: specks under 4, 8 .. 2048 pixels go\n"
+           "                            (default 0, off)\n"
            "  -n, --denoise             noise removal (for photographs)\n"
            "  -c, --line-color #RRGGBB  line colour (default #000080)\n"
            "  -F, --frame-color #RRGGBB frame colour (default #FFFFFF)\n"

@@ -15,6 +15,7 @@
 #include "cli/CliOptions.h"
 #include "cli/SketchFile.h"
 #include "engine/BitmapLock.h"
+#include "engine/SpeckRemoval.h"
 #include "imageio/FindEncoder.h"
 #include "imaging/codecs/Decode.h"
 #include "imaging/codecs/Encoders.h"
@@ -90,6 +91,35 @@ TEST(CliOptions, ValuesAndUsageErrors) {
     }
 }
 
+TEST(CliOptions, FinishingValues) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        int thicken = 0, despeckle = 0;
+    };
+    const Case cases[] = {
+        {{"a.jpg"}, true, 0, 0},
+        {{"-w", "4", "-k", "10", "a.jpg"}, true, 4, 10},
+        {{"--thicken=1", "--despeckle=1", "a.jpg"}, true, 1, 1},
+        {{"-w2k3", "a.jpg"}, false},  // -w takes "2k3" as its value
+        {{"-w2", "-k3", "a.jpg"}, true, 2, 3},
+        {{"-w", "5", "a.jpg"}, false},
+        {{"-w", "-1", "a.jpg"}, false},
+        {{"-k", "11", "a.jpg"}, false},
+        {{"--despeckle", "x", "a.jpg"}, false},
+    };
+    for (const auto& c : cases) {
+        std::string joined;
+        for (const auto& a : c.args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        ParseResult r = ParseCommandLine(c.args);
+        ASSERT_EQ(r.options.has_value(), c.ok) << r.error;
+        if (!c.ok) continue;
+        EXPECT_EQ(r.options->settings.thicken, c.thicken);
+        EXPECT_EQ(r.options->settings.despeckle, c.despeckle);
+    }
+}
+
 TEST(CliOptions, GeneratedOutputNames) {
     struct Case {
         const char* input;
@@ -155,6 +185,10 @@ TEST(SketchFile, WritesExactlyTheReferenceSketch) {
         {{3, 0, false, 0x800000, 0xFFFFFF}},
         {{11, 2, true, 0x0000FF, 0x000000}},
         {{1, 10, false, 0x123456, 0x00FF00}},
+        // Finishing: specks removed first, then the lines thickened.
+        {{3, 0, false, 0x800000, 0xFFFFFF, 4, 0}},
+        {{6, 0, true, 0x000000, 0xFFFFFF, 0, 10}},
+        {{8, 1, false, 0x0000FF, 0x808080, 2, 3}},
     };
     for (const auto& c : cases) {
         const fs::path out = dir.path / "out.png";
@@ -170,6 +204,8 @@ TEST(SketchFile, WritesExactlyTheReferenceSketch) {
         src.Unlock();
         reference::MakeGreyPlane(r.data(), g.data(), b.data(), w, h, c.s.noiseRemoval, c.s.strength, c.s.removal,
                                  in.data(), lr.data(), lg.data(), lb.data(), grey.data());
+        reference::RemoveSpecks(grey.data(), w, h, SpeckAreaForStep(c.s.despeckle));
+        reference::ThickenLines(grey.data(), w, h, c.s.thicken);
         std::vector<std::uint8_t> expected(3 * n);
         reference::PaintSketch(grey.data(), w, h, c.s.lineColour, c.s.frameColour, expected.data(), 3 * w);
 
