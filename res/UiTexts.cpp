@@ -24,6 +24,8 @@ constexpr CommandText kTexts[] = {
     {IDC_LINE_COLOR, "下絵の線色を変更します。", "線の色"},
     {IDC_FRAME_COLOR, "下絵の枠色を変更します。", "枠の色"},
     {IDC_VIEW_RATE, "元絵/下絵の表示倍率を変更します。", "表示倍率"},
+    {IDC_LINE_THICKEN, "下絵の線を太くします。", "線を太く"},
+    {IDC_SPECK_REMOVE, "下絵の小さな点を除去します。", "小さな点を除去"},
 };
 
 }  // namespace

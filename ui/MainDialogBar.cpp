@@ -20,6 +20,8 @@ wxBEGIN_EVENT_TABLE(CMainDialogBar, wxPanel)
     EVT_CHAR_HOOK(CMainDialogBar::OnCharHook)
     EVT_COMMAND_SCROLL_CHANGED(IDC_LINE_STRONG, CMainDialogBar::OnSliderChanged)
     EVT_COMMAND_SCROLL_CHANGED(IDC_LINE_REMOVE, CMainDialogBar::OnSliderChanged)
+    EVT_COMMAND_SCROLL_CHANGED(IDC_LINE_THICKEN, CMainDialogBar::OnSliderChanged)
+    EVT_COMMAND_SCROLL_CHANGED(IDC_SPECK_REMOVE, CMainDialogBar::OnSliderChanged)
 wxEND_EVENT_TABLE()
 
 namespace {
@@ -46,11 +48,23 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
     m_checkDenoise = new wxCheckBox(this, IDC_DENOISE, U("ノイズを除去\n（写真向け）"), at(12, 138), size(60, 18));
     LeftAlignLabel(m_checkDenoise);
-    // One mark a position; the automatic-ticks style draws none on every platform.
-    for (wxSlider* slider : {m_sliderLineStrong, m_sliderLineRemove})
-        for (int v = slider->GetMin(); v <= slider->GetMax(); ++v) slider->SetTick(v);
     m_btnLineColor = new CColorButton(this, IDC_LINE_COLOR, U("線の色..."), at(12, 159), size(72, 14));
     m_btnFrameColor = new CColorButton(this, IDC_FRAME_COLOR, U("枠の色..."), at(12, 177), size(72, 14));
+    // The finishing group sits below the last button but comes next in the
+    // tab order, with the other sketch parameters: the panel's first and
+    // last tab stops stay the open and save buttons.
+    IndentGroupCaption(new wxStaticBox(this, IDC_GROUP_FINISH, U("仕上げ"), at(6, 296), size(84, 88)));
+    new wxStaticText(this, IDC_LABEL_THICKEN, U("線を太く"), at(12, 308), size(42, 8));
+    m_sliderLineThicken = new wxSlider(this, IDC_LINE_THICKEN, kLineThicken.defaultValue, kLineThicken.min,
+                                       kLineThicken.max, at(12, 317), size(72, 24),
+                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+    new wxStaticText(this, IDC_LABEL_SPECK, U("小さな点を除去"), at(12, 344), size(60, 8));
+    m_sliderSpeckRemove = new wxSlider(this, IDC_SPECK_REMOVE, kSpeckRemoval.defaultValue, kSpeckRemoval.min,
+                                       kSpeckRemoval.max, at(12, 353), size(72, 24),
+                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+    // One mark a position; the automatic-ticks style draws none on every platform.
+    for (wxSlider* slider : {m_sliderLineStrong, m_sliderLineRemove, m_sliderLineThicken, m_sliderSpeckRemove})
+        for (int v = slider->GetMin(); v <= slider->GetMax(); ++v) slider->SetTick(v);
     new wxStaticText(this, IDC_LABEL_RATE, U("表示倍率"), at(6, 207), size(35, 8));
     wxArrayString items;
     for (std::uint32_t rate : ZoomRates)
@@ -81,9 +95,8 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
     Bind(wxEVT_ENTER_WINDOW, &CMainDialogBar::OnPointerMoved, this);
     Bind(wxEVT_LEAVE_WINDOW, &CMainDialogBar::OnPointerMoved, this);
 
-    const wxSize total = size(kDialogBarWidthDlu, kDialogBarHeightDlu);
-    SetMinSize(total);
-    SetSize(total);
+    SetMinSize(size(kDialogBarWidthDlu, kDialogBarMinHeightDlu));
+    SetSize(size(kDialogBarWidthDlu, kDialogBarHeightDlu));
     return true;
 }
 
@@ -128,6 +141,10 @@ void CMainDialogBar::UpdatePrompt() {
     } else {
         m_promptTimer.Stop();
     }
+}
+
+wxSize CMainDialogBar::FullSize() const {
+    return wxDLG_UNIT(const_cast<CMainDialogBar*>(this), wxSize(kDialogBarWidthDlu, kDialogBarHeightDlu));
 }
 
 void CMainDialogBar::SelectViewRate(std::uint32_t rate) { m_comboViewRate->SetSelection(ZoomItemForRate(rate)); }
@@ -192,6 +209,8 @@ SketchParameters CMainDialogBar::Parameters() const {
     p.noiseRemoval = m_checkDenoise->GetValue();
     p.lineColour = m_btnLineColor->m_color;
     p.frameColour = m_btnFrameColor->m_color;
+    p.thicken = m_sliderLineThicken->GetValue();
+    p.despeckle = m_sliderSpeckRemove->GetValue();
     return p;
 }
 
@@ -199,6 +218,8 @@ void CMainDialogBar::SetParameters(const SketchParameters& p) {
     m_sliderLineStrong->SetValue(p.strength);
     m_sliderLineRemove->SetValue(p.removal);
     m_checkDenoise->SetValue(p.noiseRemoval);
+    m_sliderLineThicken->SetValue(p.thicken);
+    m_sliderSpeckRemove->SetValue(p.despeckle);
     m_btnLineColor->m_color = p.lineColour;
     m_btnFrameColor->m_color = p.frameColour;
     m_btnLineColor->Refresh();

@@ -1,7 +1,8 @@
 // CMainDialogBar: the control panel along the left or right edge of the main
 // window: five command buttons, the sketch parameters (two sliders, a check
-// box, two colour buttons) and the zoom box, laid out in dialog units. The
-// sketch parameters live only in these controls.
+// box, two colour buttons), the zoom box and, below the buttons, the
+// finishing group (two sliders), laid out in dialog units. The sketch
+// parameters live only in these controls.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,8 @@ public:
 
     // Selects the zoom item of `rate`, or 100 % when no item has it.
     void SelectViewRate(std::uint32_t rate);
+    // Every control's room, in pixels (the panel may be shown shorter).
+    wxSize FullSize() const;
     // Focus to the first (or last) tab-stop control of the panel.
     void FocusEdgeControl(bool first);
 
@@ -43,6 +46,8 @@ public:
     wxSlider* m_sliderLineRemove = nullptr;
     CColorButton* m_btnLineColor = nullptr;
     CColorButton* m_btnFrameColor = nullptr;
+    wxSlider* m_sliderLineThicken = nullptr;
+    wxSlider* m_sliderSpeckRemove = nullptr;
     wxChoice* m_comboViewRate = nullptr;
 
 private:
@@ -70,4 +75,7 @@ private:
 
 // Size of the panel's template in dialog units.
 inline constexpr int kDialogBarWidthDlu = 98;
-inline constexpr int kDialogBarHeightDlu = 302;
+inline constexpr int kDialogBarHeightDlu = 397;
+// The window may be shorter than that: down to the last button, as before
+// the finishing group was added below it.
+inline constexpr int kDialogBarMinHeightDlu = 302;

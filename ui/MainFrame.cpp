@@ -1,7 +1,10 @@
 #include "ui/MainFrame.h"
 
+#include <algorithm>
+
 #include <wx/accel.h>
 #include <wx/dcclient.h>
+#include <wx/display.h>
 #include <wx/msgdlg.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -59,10 +62,9 @@ bool CMainFrame::Create(wxDocManager* manager) {
     const std::uint32_t width = ReadSettingInt(kSectionApp, "WinWidth", kUseDefaultPosition);
     const std::uint32_t height = ReadSettingInt(kSectionApp, "WinHeight", kUseDefaultPosition);
     const bool placed = left != kUseDefaultPosition && top != kUseDefaultPosition;
-    const wxSize size = width == kUseDefaultPosition || height == kUseDefaultPosition || Signed(width) <= 0 ||
-                                Signed(height) <= 0
-                            ? wxSize(900, 700)
-                            : wxSize(Signed(width), Signed(height));
+    const bool defaultSize = width == kUseDefaultPosition || height == kUseDefaultPosition || Signed(width) <= 0 ||
+                             Signed(height) <= 0;
+    const wxSize size = defaultSize ? wxSize(900, 700) : wxSize(Signed(width), Signed(height));
     if (!wxDocParentFrame::Create(manager, nullptr, wxID_ANY, U(kAppTitle), wxDefaultPosition, size)) return false;
     if (placed) {
         m_storedPosition = wxPoint(Signed(left), Signed(top));
@@ -112,7 +114,21 @@ bool CMainFrame::Create(wxDocManager* manager) {
     Bind(wxEVT_MOVE, &CMainFrame::OnMoveOrSize, this);
     Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
     Relayout();
+    if (defaultSize) FitWholePanel();
     return true;
+}
+
+void CMainFrame::FitWholePanel() {
+    // A first start shows the whole panel, finishing group included, as far
+    // as the screen allows; a stored size is kept as it is.
+    const int panel = m_wndDlgBar->FullSize().y;
+    const wxSize client = GetClientSize();
+    if (client.y >= panel) return;
+    const int display = wxDisplay(this).GetClientArea().height;
+    const int frameExtra = GetSize().y - client.y;
+    const int height = std::min(panel + frameExtra, display);
+    if (height > GetSize().y) SetSize(GetSize().x, height);
+    m_restoredRect = GetRect();
 }
 
 void CMainFrame::BuildMenuBar() {
@@ -178,6 +194,8 @@ void CMainFrame::LoadPanelSettings() {
         ReadSettingInt(kSectionSettings, "LineColor", d.lineColor),
         ReadSettingInt(kSectionSettings, "FrameColor", d.frameColor),
         ReadSettingInt(kSectionSettings, "ViewRate", d.viewRate),
+        ReadSettingInt(kSectionSettings, "LineThicken", d.lineThicken),
+        ReadSettingInt(kSectionSettings, "SpeckRemove", d.speckRemove),
     });
     m_wndDlgBar->SetParameters(s.sketch);
     m_wndDlgBar->SelectViewRate(s.viewRate);
@@ -247,6 +265,8 @@ void CMainFrame::SaveSettings() {
     WriteSettingInt(kSectionSettings, "LineColor", stored.lineColor);
     WriteSettingInt(kSectionSettings, "FrameColor", stored.frameColor);
     WriteSettingInt(kSectionSettings, "ViewRate", stored.viewRate);
+    WriteSettingInt(kSectionSettings, "LineThicken", stored.lineThicken);
+    WriteSettingInt(kSectionSettings, "SpeckRemove", stored.speckRemove);
 
     // The restored rectangle, also when the window is maximised or minimised.
     const bool restored = IsShown() && !IsMaximized() && !IsIconized() && !IsFullScreen();

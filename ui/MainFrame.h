@@ -36,6 +36,7 @@ public:
     std::set<wxString> m_mapTempFiles;
 
 private:
+    void FitWholePanel();
     void BuildMenuBar();
     void LoadPanelSettings();
     void Relayout();

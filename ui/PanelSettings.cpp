@@ -21,10 +21,13 @@ PanelSettings PanelSettingsFromStore(const StoredPanelSettings& stored) {
     s.sketch.lineColour = stored.lineColor;
     s.sketch.frameColour = stored.frameColor;
     s.viewRate = stored.viewRate;
+    s.sketch.thicken = Clamp(stored.lineThicken, kLineThicken);
+    s.sketch.despeckle = Clamp(stored.speckRemove, kSpeckRemoval);
     return s;
 }
 
 StoredPanelSettings PanelSettingsToStore(const PanelSettings& s) {
     return {static_cast<std::uint32_t>(s.sketch.strength), static_cast<std::uint32_t>(s.sketch.removal) * kRemovalScale,
-            s.sketch.noiseRemoval ? 1u : 0u, s.sketch.lineColour, s.sketch.frameColour, s.viewRate};
+            s.sketch.noiseRemoval ? 1u : 0u, s.sketch.lineColour, s.sketch.frameColour, s.viewRate,
+            static_cast<std::uint32_t>(s.sketch.thicken), static_cast<std::uint32_t>(s.sketch.despeckle)};
 }

@@ -14,6 +14,7 @@ struct PanelSettings {
 
 struct StoredPanelSettings {
     std::uint32_t lineStrong, lineRemove, denoise, lineColor, frameColor, viewRate;
+    std::uint32_t lineThicken = 0, speckRemove = 0;  // slider positions
 };
 
 // What the store holds on a first run.

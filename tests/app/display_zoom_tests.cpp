@@ -128,6 +128,16 @@ TEST(PanelSettings, StoredValuesMapToControlsAndBack) {
     EXPECT_EQ(first.lineColor, 0x800000u);
     EXPECT_EQ(first.frameColor, 0xFFFFFFu);
     EXPECT_EQ(first.viewRate, 1000u);
+    EXPECT_EQ(first.lineThicken, 0u);
+    EXPECT_EQ(first.speckRemove, 0u);
+    // The finishing positions are stored as they are, clamped on the way in.
+    StoredPanelSettings finishing = first;
+    finishing.lineThicken = 7;
+    finishing.speckRemove = 0xFFFFFFFFu;
+    const PanelSettings read = PanelSettingsFromStore(finishing);
+    EXPECT_EQ(read.sketch.thicken, 4);
+    EXPECT_EQ(read.sketch.despeckle, 0);
+    EXPECT_EQ(PanelSettingsToStore(read).lineThicken, 4u);
 }
 
 }  // namespace

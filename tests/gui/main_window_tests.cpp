@@ -70,8 +70,10 @@ TEST_F(MainWindow, StoredSettingsComeBackAndAreWrittenAtClose) {
 TEST_F(MainWindow, PanelControlsFollowThePicture) {
     Start();
     ASSERT_NE(frame_, nullptr);
-    const int needOriginal[] = {IDC_LINE_STRONG, IDC_LINE_REMOVE, IDC_DENOISE, IDC_LINE_COLOR, IDC_FRAME_COLOR,
-                                IDC_VIEW_RATE, IDC_GROUP_OPTIONS, IDC_LABEL_STRONG, IDC_LABEL_REMOVE, IDC_LABEL_RATE};
+    const int needOriginal[] = {IDC_LINE_STRONG,   IDC_LINE_REMOVE,   IDC_DENOISE,      IDC_LINE_COLOR,
+                                IDC_FRAME_COLOR,   IDC_VIEW_RATE,     IDC_GROUP_OPTIONS, IDC_LABEL_STRONG,
+                                IDC_LABEL_REMOVE,  IDC_LABEL_RATE,    IDC_GROUP_FINISH,  IDC_LABEL_THICKEN,
+                                IDC_LINE_THICKEN,  IDC_LABEL_SPECK,   IDC_SPECK_REMOVE};
     for (int id : needOriginal) EXPECT_FALSE(Control(id)->IsEnabled()) << id;
 
     const fs::path pic = dir_ / "pic.png";
@@ -131,6 +133,64 @@ TEST_F(MainWindow, MissingStartPictureEndsWithoutAWindow) {
     Start((dir_ / "missing.jpg").string());
     EXPECT_EQ(frame_, nullptr);
     EXPECT_EQ(g_messages.size(), 1u);
+}
+
+// The finishing group lies below the last button; every other control is
+// where it always was, and the panel's first and last tab stops are still
+// the open and save buttons.
+TEST_F(MainWindow, FinishingGroupBelowTheButtons) {
+    WriteSettingInt(kSectionSettings, "LineThicken", 9);
+    WriteSettingInt(kSectionSettings, "SpeckRemove", 3);
+    FlushSettings();
+    Start();
+    ASSERT_NE(frame_, nullptr);
+    CMainDialogBar* bar = frame_->m_wndDlgBar;
+    struct Place {
+        int id, x, y, w, h;  // dialog units
+    };
+    const Place places[] = {
+        {ID_FILE_OPEN, 6, 6, 84, 18},          {ID_MAKE_SKETCH, 6, 30, 84, 18},
+        {IDC_LINE_STRONG, 12, 75, 72, 24},     {IDC_LINE_REMOVE, 12, 111, 72, 24},
+        {IDC_LINE_COLOR, 12, 159, 72, 14},     {IDC_FRAME_COLOR, 12, 177, 72, 14},
+        {ID_TOGGLE_DISPLAY, 6, 223, 84, 18},   {ID_VIEWER, 6, 247, 84, 18},
+        {ID_FILE_SAVE, 6, 271, 84, 18},        {IDC_GROUP_FINISH, 6, 296, 84, 88},
+        {IDC_LINE_THICKEN, 12, 317, 72, 24},   {IDC_SPECK_REMOVE, 12, 353, 72, 24},
+    };
+    for (const Place& p : places) {
+        wxWindow* control = Control(p.id);
+        ASSERT_NE(control, nullptr) << p.id;
+        EXPECT_EQ(control->GetPosition(), wxDLG_UNIT(bar, wxPoint(p.x, p.y))) << p.id;
+        EXPECT_EQ(control->GetSize(), wxDLG_UNIT(bar, wxSize(p.w, p.h))) << p.id;
+    }
+    EXPECT_GE(Control(IDC_GROUP_FINISH)->GetRect().GetTop(), Control(ID_FILE_SAVE)->GetRect().GetBottom());
+    EXPECT_EQ(Control(IDC_LINE_THICKEN)->GetToolTipText(), U("線を太く"));
+    EXPECT_EQ(Control(IDC_SPECK_REMOVE)->GetToolTipText(), U("小さな点を除去"));
+    EXPECT_EQ(bar->PromptAt(Control(IDC_LINE_THICKEN)->GetRect().GetPosition() + wxPoint(2, 2)),
+              U("下絵の線を太くします。"));
+    EXPECT_EQ(bar->PromptAt(Control(IDC_SPECK_REMOVE)->GetRect().GetPosition() + wxPoint(2, 2)),
+              U("下絵の小さな点を除去します。"));
+    EXPECT_EQ(bar->m_sliderLineThicken->GetMax(), 4);
+    EXPECT_EQ(bar->m_sliderSpeckRemove->GetMax(), 10);
+    EXPECT_EQ(bar->m_sliderLineThicken->GetValue(), 4);  // 9 clamped
+    EXPECT_EQ(bar->m_sliderSpeckRemove->GetValue(), 3);
+
+    // Tab and Shift+Tab from the view: the panel's ends (with a sketch, so
+    // that every control takes the focus).
+    ASSERT_TRUE(manager_->OpenOriginal((fs::path(VELMOR_SOURCE_DIR) / "samples" / "cat.png").string()));
+    Settle();
+    Command(ID_MAKE_SKETCH);
+    bar->FocusEdgeControl(true);
+    Settle();
+    EXPECT_EQ(wxWindow::FindFocus(), Control(ID_FILE_OPEN));
+    bar->FocusEdgeControl(false);
+    Settle();
+    EXPECT_EQ(wxWindow::FindFocus(), Control(ID_FILE_SAVE));
+
+    bar->m_sliderLineThicken->SetValue(1);
+    bar->m_sliderSpeckRemove->SetValue(10);
+    CloseWindow();
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "LineThicken", 9), 1u);
+    EXPECT_EQ(ReadSettingInt(kSectionSettings, "SpeckRemove", 9), 10u);
 }
 
 TEST_F(MainWindow, PanelSideSwitchKeepsToolTips) {

@@ -39,7 +39,8 @@ std::string Hex(Colour c) {
 // velmor-sketch's sketch of `input` with `p`, decoded.
 imaging::Picture ToolSketch(const fs::path& input, const fs::path& output, const SketchParameters& p) {
     std::string cmd = std::string(VELMOR_SKETCH_BINARY) + " -s " + std::to_string(p.strength) + " -r " +
-                      std::to_string(p.removal) + (p.noiseRemoval ? " -n" : "") + " -c '" + Hex(p.lineColour) +
+                      std::to_string(p.removal) + " -w " + std::to_string(p.thicken) + " -k " +
+                      std::to_string(p.despeckle) + (p.noiseRemoval ? " -n" : "") + " -c '" + Hex(p.lineColour) +
                       "' -F '" + Hex(p.frameColour) + "' -o '" + output.string() + "' '" + input.string() + "'";
     const int status = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd;
@@ -105,7 +106,9 @@ TEST_F(SketchWorkflow, EnablingRulesInEachState) {
         {IDC_LINE_COLOR, false, true, true},     {IDC_FRAME_COLOR, false, true, true},
         {IDC_VIEW_RATE, false, true, true},      {IDC_GROUP_OPTIONS, false, true, true},
         {IDC_LABEL_STRONG, false, true, true},   {IDC_LABEL_REMOVE, false, true, true},
-        {IDC_LABEL_RATE, false, true, true},
+        {IDC_LABEL_RATE, false, true, true},     {IDC_GROUP_FINISH, false, true, true},
+        {IDC_LABEL_THICKEN, false, true, true},  {IDC_LINE_THICKEN, false, true, true},
+        {IDC_LABEL_SPECK, false, true, true},    {IDC_SPECK_REMOVE, false, true, true},
     };
     auto check = [&](const char* state, bool Rule::*expected) {
         SCOPED_TRACE(state);
@@ -163,8 +166,17 @@ TEST_F(SketchWorkflow, SketchEqualsTheToolsAndFollowsTheParameters) {
     EXPECT_EQ(Pixels(*Doc()->Sketch()), Pixels(ToolSketch(Sample(), dir_ / "tool9.png", p)));
     p.noiseRemoval = true;
     ClickDenoise(true);
-    const std::vector<std::uint8_t> denoised = Pixels(ToolSketch(Sample(), dir_ / "tooln.png", p));
+    const std::vector<std::uint8_t> denoisedOnly = Pixels(ToolSketch(Sample(), dir_ / "tooln.png", p));
+    EXPECT_EQ(Pixels(*Doc()->Sketch()), denoisedOnly);
+    // The finishing sliders remake it the same way.
+    p.despeckle = 3;
+    MoveSlider(Panel()->m_sliderSpeckRemove, 3);
+    EXPECT_EQ(Pixels(*Doc()->Sketch()), Pixels(ToolSketch(Sample(), dir_ / "toolk.png", p)));
+    p.thicken = 2;
+    MoveSlider(Panel()->m_sliderLineThicken, 2);
+    const std::vector<std::uint8_t> denoised = Pixels(ToolSketch(Sample(), dir_ / "toolw.png", p));
     EXPECT_EQ(Pixels(*Doc()->Sketch()), denoised);
+    EXPECT_NE(denoised, denoisedOnly);
 
     // While the original is shown, a change only moves the control.
     Command(ID_TOGGLE_DISPLAY);
