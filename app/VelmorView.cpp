@@ -11,6 +11,7 @@
 #include "app/ExternalViewer.h"
 #include "app/OptionPropertySheet.h"
 #include "app/RegionRenderer.h"
+#include "app/SketchPrinting.h"
 #include "app/VelmorCanvas.h"
 #include "document/UserMessage.h"
 #include "document/VelmorDoc.h"
@@ -43,6 +44,10 @@ wxBEGIN_EVENT_TABLE(CVelmorView, wxView)
     EVT_UPDATE_UI(ID_MAKE_SKETCH, CVelmorView::OnUpdateNeedOriginal)
     EVT_UPDATE_UI(ID_EDIT_COPY, CVelmorView::OnUpdateNeedOriginal)
     EVT_UPDATE_UI(ID_TOGGLE_DISPLAY, CVelmorView::OnUpdateToggleDisplay)
+    EVT_UPDATE_UI(ID_FILE_PRINT, CVelmorView::OnUpdateNeedSketch)
+    EVT_UPDATE_UI(ID_FILE_PRINT_PREVIEW, CVelmorView::OnUpdateNeedSketch)
+    EVT_MENU(ID_FILE_PRINT, CVelmorView::OnPrintSketch)
+    EVT_MENU(ID_FILE_PRINT_PREVIEW, CVelmorView::OnPreviewSketch)
     EVT_CHOICE(IDC_VIEW_RATE, CVelmorView::OnZoomChanged)
     EVT_MENU(ID_MAKE_SKETCH, CVelmorView::OnMakeSketch)
     EVT_BUTTON(ID_MAKE_SKETCH, CVelmorView::OnMakeSketch)
@@ -76,6 +81,26 @@ void CVelmorView::OnUpdateNeedOriginal(wxUpdateUIEvent& event) { event.Enable(Ha
 
 void CVelmorView::OnUpdateToggleDisplay(wxUpdateUIEvent& event) {
     event.Enable(HasOriginal() && GetVelmorDoc()->Sketch() != nullptr);
+}
+
+// Printing is of the sketch, a colouring page, whichever picture is shown.
+void CVelmorView::OnUpdateNeedSketch(wxUpdateUIEvent& event) {
+    event.Enable(HasOriginal() && GetVelmorDoc()->Sketch() != nullptr);
+}
+
+void CVelmorView::OnPrintSketch(wxCommandEvent&) {
+    // An accelerator may come before the menu's update.
+    CVelmorDoc* doc = GetVelmorDoc();
+    if (doc == nullptr || doc->Sketch() == nullptr) return;
+    PrintSketch(GetFrame(), *doc->Sketch(), doc->GetUserReadableName(),
+                doc->GetDocumentManager()->GetPageSetupDialogData());
+}
+
+void CVelmorView::OnPreviewSketch(wxCommandEvent&) {
+    CVelmorDoc* doc = GetVelmorDoc();
+    if (doc == nullptr || doc->Sketch() == nullptr) return;
+    PreviewSketch(GetFrame(), *doc->Sketch(), doc->GetUserReadableName(),
+                  doc->GetDocumentManager()->GetPageSetupDialogData());
 }
 
 void CVelmorView::MakeSketch() {

@@ -53,6 +53,9 @@ private:
     bool HasOriginal() const;
     void OnUpdateNeedOriginal(wxUpdateUIEvent& event);
     void OnUpdateToggleDisplay(wxUpdateUIEvent& event);
+    void OnUpdateNeedSketch(wxUpdateUIEvent& event);
+    void OnPrintSketch(wxCommandEvent& event);
+    void OnPreviewSketch(wxCommandEvent& event);
     void OnZoomChanged(wxCommandEvent& event);
     void OnMakeSketch(wxCommandEvent& event);
     void OnToggleDisplay(wxCommandEvent& event);

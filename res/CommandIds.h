@@ -20,6 +20,8 @@ enum CommandId : int {
     ID_DLGBAR_LEFT_RIGHT = InternalId(32779),
     ID_FILE_OPEN = InternalId(57601),
     ID_FILE_SAVE = InternalId(57603),
+    ID_FILE_PRINT = InternalId(57607),
+    ID_FILE_PRINT_PREVIEW = InternalId(57609),
     ID_FILE_MRU_FIRST = InternalId(57616),
     ID_FILE_MRU_LAST = InternalId(57623),
     ID_EDIT_COPY = InternalId(57634),

@@ -7,6 +7,8 @@ namespace {
 constexpr CommandText kTexts[] = {
     {ID_FILE_OPEN, "元絵ファイルを開きます。", "元絵を開く"},
     {ID_FILE_SAVE, "下絵をファイル保存します。", "下絵を保存"},
+    {ID_FILE_PRINT, "下絵を印刷します。", "印刷"},
+    {ID_FILE_PRINT_PREVIEW, "下絵の印刷イメージを表示します。", "印刷プレビュー"},
     {ID_FILE_MRU_FIRST, "指定の元絵ファイルを開きます。", ""},
     {ID_APP_EXIT, "アプリケーションを終了します。", "終了"},
     {ID_MAKE_SKETCH, "元絵から下絵を作成します。", "下絵を作成"},

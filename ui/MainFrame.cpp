@@ -20,6 +20,7 @@
 #include "ui/MainDialogBar.h"
 #include "ui/PanelEvents.h"
 #include "ui/PanelSettings.h"
+#include "ui/PrintSettings.h"
 #include "ui/SettingsStore.h"
 #include "ui/StoredPlacement.h"
 #include "res/UiTexts.h"
@@ -102,11 +103,14 @@ bool CMainFrame::Create(wxDocManager* manager) {
         return false;
     }
     LoadPanelSettings();
+    LoadPrintSettings(manager->GetPageSetupDialogData().GetPrintData());
+    m_printDataAtStart = manager->GetPageSetupDialogData().GetPrintData();
 
     wxAcceleratorEntry keys[] = {
         {wxACCEL_CTRL, 'C', ID_EDIT_COPY},   {wxACCEL_CTRL, WXK_INSERT, ID_EDIT_COPY},
         {wxACCEL_CTRL, 'V', ID_EDIT_PASTE},  {wxACCEL_SHIFT, WXK_INSERT, ID_EDIT_PASTE},
         {wxACCEL_CTRL, 'O', ID_FILE_OPEN},   {wxACCEL_CTRL, 'S', ID_FILE_SAVE},
+        {wxACCEL_CTRL, 'P', ID_FILE_PRINT},
         {wxACCEL_NORMAL, WXK_F1, ID_HELP},   {wxACCEL_NORMAL, WXK_F5, ID_MAKE_SKETCH},
     };
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
@@ -135,6 +139,8 @@ void CMainFrame::BuildMenuBar() {
     auto* file = new wxMenu;
     AddItem(file, ID_FILE_OPEN, "元絵を開く(&O)...", "Ctrl+O");
     AddItem(file, ID_FILE_SAVE, "下絵を保存(&S)...", "Ctrl+S");
+    AddItem(file, ID_FILE_PRINT, "印刷(&P)...", "Ctrl+P");
+    AddItem(file, ID_FILE_PRINT_PREVIEW, "印刷プレビュー(&V)");
     file->AppendSeparator();
     file->AppendSeparator();
     AddItem(file, ID_APP_EXIT, "アプリケーションの終了(&X)");
@@ -167,20 +173,23 @@ void CMainFrame::BuildMenuBar() {
 }
 
 void CMainFrame::RefreshRecentFileItems(wxMenu* file) {
-    // The recent files stand between the two separators after Save.
+    // The recent files stand between the two separators after Save and Print.
     for (int id = ID_FILE_MRU_FIRST; id <= ID_FILE_MRU_LAST; ++id)
         if (wxMenuItem* item = file->FindChildItem(id)) file->Destroy(item);
+    size_t first = 0;
+    while (first < file->GetMenuItemCount() && !file->FindItemByPosition(first)->IsSeparator()) ++first;
+    ++first;
     wxFileHistory* history = m_docManager != nullptr ? m_docManager->GetFileHistory() : nullptr;
     const size_t count = history != nullptr ? std::min<size_t>(history->GetCount(), 8) : 0;
     const wxString prompt = U(FindCommandText(ID_FILE_MRU_FIRST)->prompt);
     if (count == 0) {
-        file->Insert(3, ID_FILE_MRU_FIRST, U("最近使ったファイル"), prompt)->Enable(false);
+        file->Insert(first, ID_FILE_MRU_FIRST, U("最近使ったファイル"), prompt)->Enable(false);
         return;
     }
     for (size_t i = 0; i < count; ++i) {
         wxString path = history->GetHistoryFile(i);
         path.Replace("&", "&&");
-        file->Insert(3 + i, ID_FILE_MRU_FIRST + static_cast<int>(i), wxString::Format("&%d %s", int(i + 1), path),
+        file->Insert(first + i, ID_FILE_MRU_FIRST + static_cast<int>(i), wxString::Format("&%d %s", int(i + 1), path),
                      prompt);
     }
 }
@@ -277,6 +286,11 @@ void CMainFrame::SaveSettings() {
     WriteSettingInt(kSectionApp, "WinHeight", static_cast<std::uint32_t>(r.height));
     WriteSettingInt(kSectionApp, "WinZoom", IsMaximized() && !IsIconized() ? 1 : 0);
     WriteSettingInt(kSectionApp, "DlgRight", m_bPanelRight ? 1 : 0);
+    // Paper and orientation only once chosen: an untouched default stays unwritten.
+    if (m_docManager != nullptr) {
+        const wxPrintData& print = m_docManager->GetPageSetupDialogData().GetPrintData();
+        if (PaperOrOrientationDiffer(print, m_printDataAtStart)) SavePrintSettings(print);
+    }
     FlushSettings();
 
     for (const wxString& path : m_mapTempFiles) wxRemoveFile(path);

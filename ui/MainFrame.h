@@ -1,12 +1,14 @@
 // CMainFrame: the one top-level window: menu bar, status bar (prompts, zoom,
 // picture size), the control panel at the left or right edge, and the view.
-// It restores its placement and the sketch parameters at creation and writes
-// them back, with the panel side, when it closes.
+// It restores its placement, the sketch parameters and the paper (into the
+// document manager's page setup) at creation and writes them back, with the
+// panel side, when it closes.
 #pragma once
 
 #include <optional>
 #include <set>
 
+#include <wx/cmndata.h>
 #include <wx/docview.h>
 
 class CMainDialogBar;
@@ -57,6 +59,7 @@ private:
     wxRect m_restoredRect;  // the last placement that was neither maximised nor minimised
     wxMenu* m_fileMenu = nullptr;
     std::optional<wxPoint> m_storedPosition;  // until the first show
+    wxPrintData m_printDataAtStart;           // paper and orientation as loaded
     enum class FirstRestore { Done, AwaitMaximised, AwaitRestore };
     FirstRestore m_firstRestore = FirstRestore::Done;
 
