@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/BitmapLock.h"
+#include "engine/SpeckRemoval.h"
+#include "imaging/codecs/Decode.h"
 #include "pipeline/MemoryBudget.h"
 #include "pipeline/PaletteSketch.h"
 #include "tests/reference/SketchReference.h"
@@ -56,6 +58,8 @@ std::vector<std::uint8_t> ReferenceSketch(Picture& original, const SketchParamet
     reference::BuildColourPlanes(src.FirstRow(), src.data.stride, w, h, r.data(), g.data(), b.data());
     reference::MakeGreyPlane(r.data(), g.data(), b.data(), w, h, s.noiseRemoval, s.strength, s.removal, in.data(),
                              lr.data(), lg.data(), lb.data(), grey.data());
+    reference::RemoveSpecks(grey.data(), w, h, SpeckAreaForStep(s.despeckle));
+    reference::ThickenLines(grey.data(), w, h, s.thicken);
     reference::PaintSketch(grey.data(), w, h, s.lineColour, s.frameColour, out.data(), 3 * w);
     return out;
 }
@@ -75,6 +79,8 @@ TEST(SketchPipeline, EveryBandCountGivesTheReferenceSketch) {
         {11, 3, true, 0x0000FF, 0x000000},
         {1, 10, false, 0x123456, 0x00FF00},
         {5, 0, true, 0x800000, 0xFFFFFF},
+        {3, 0, false, 0x800000, 0xFFFFFF, 4, 10},
+        {7, 2, true, 0x000000, 0x0000FF, 1, 2},
     };
     struct Shape {
         int w, h;
@@ -95,6 +101,38 @@ TEST(SketchPipeline, EveryBandCountGivesTheReferenceSketch) {
                 ASSERT_EQ(Pixels(*pipeline.Sketch()), expected)
                     << w << " x " << h << ", " << threads << " threads, strength " << p.strength;
             }
+        }
+    }
+}
+
+// The finishing stages at their defaults leave the grey plane of real
+// photographs exactly as the grey stage made it.
+TEST(SketchPipeline, FinishingDefaultsLeaveTheGreyPlane) {
+    const char* samples[] = {VELMOR_TEST_DATA "/../../samples/cat.png", VELMOR_TEST_DATA "/decode/jpeg_baseline.jpg"};
+    for (const char* path : samples) {
+        Picture original = imaging::DecodeFile(path);
+        if (!original.IsValid()) {
+            ADD_FAILURE() << "cannot read " << path;
+            continue;
+        }
+        const int w = static_cast<int>(original.Width()), h = static_cast<int>(original.Height());
+        for (bool denoise : {false, true}) {
+            SketchParameters p;
+            p.noiseRemoval = denoise;
+            SketchPipeline pipeline;
+            ASSERT_TRUE(pipeline.BuildPlanes(original));
+            ASSERT_TRUE(pipeline.RunGrey(p));
+            const std::vector<std::uint8_t> r(pipeline.m_pPlaneR.get(), pipeline.m_pPlaneR.get() + std::size_t(w) * h);
+            const std::vector<std::uint8_t> g(pipeline.m_pPlaneG.get(), pipeline.m_pPlaneG.get() + std::size_t(w) * h);
+            const std::vector<std::uint8_t> b(pipeline.m_pPlaneB.get(), pipeline.m_pPlaneB.get() + std::size_t(w) * h);
+            const std::size_t n = std::size_t(w) * h;
+            std::vector<std::uint8_t> in(n), lr(n), lg(n), lb(n), grey(n);
+            reference::MakeGreyPlane(r.data(), g.data(), b.data(), w, h, denoise, p.strength, p.removal, in.data(),
+                                     lr.data(), lg.data(), lb.data(), grey.data());
+            for (int y = 1; y < h - 1; ++y)
+                ASSERT_EQ(0, std::memcmp(pipeline.Grey() + std::size_t(y) * w + 1, grey.data() + std::size_t(y) * w + 1,
+                                         std::size_t(w) - 2))
+                    << path << " row " << y << (denoise ? " with noise removal" : "");
         }
     }
 }
