@@ -23,6 +23,20 @@ std::optional<int> ParseInt(const std::string& s, int lo, int hi) {
 
 std::string Range(const IntParameter& p) { return std::to_string(p.min) + ".." + std::to_string(p.max); }
 
+// The numeric sketch options: letter, name in messages, range, field.
+struct IntSetting {
+    int option;
+    const char* name;
+    const IntParameter* range;
+    int SketchParameters::*field;
+};
+constexpr IntSetting kIntSettings[] = {
+    {'s', "line strength", &kLineStrength, &SketchParameters::strength},
+    {'r', "faint-line removal", &kLineRemoval, &SketchParameters::removal},
+    {'w', "line thickening", &kLineThicken, &SketchParameters::thicken},
+    {'k', "speck removal", &kSpeckRemoval, &SketchParameters::despeckle},
+};
+
 // Extensions compare as the save compares them.
 bool IsKnownExtension(const std::string& dotted) { return MimeTypeForExtension(dotted) != nullptr; }
 
@@ -127,28 +141,15 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             typeGiven = true;
             break;
         }
-        case 's': {
-            auto n = ParseInt(v, kLineStrength.min, kLineStrength.max);
-            if (!n) return fail("line strength must be " + Range(kLineStrength) + ", not '" + v + "'");
-            o.settings.strength = *n;
-            break;
-        }
-        case 'r': {
-            auto n = ParseInt(v, kLineRemoval.min, kLineRemoval.max);
-            if (!n) return fail("faint-line removal must be " + Range(kLineRemoval) + ", not '" + v + "'");
-            o.settings.removal = *n;
-            break;
-        }
-        case 'w': {
-            auto n = ParseInt(v, kLineThicken.min, kLineThicken.max);
-            if (!n) return fail("line thickening must be " + Range(kLineThicken) + ", not '" + v + "'");
-            o.settings.thicken = *n;
-            break;
-        }
+        case 's':
+        case 'r':
+        case 'w':
         case 'k': {
-            auto n = ParseInt(v, kSpeckRemoval.min, kSpeckRemoval.max);
-            if (!n) return fail("speck removal must be " + Range(kSpeckRemoval) + ", not '" + v + "'");
-            o.settings.despeckle = *n;
+            const IntSetting& setting = *std::find_if(std::begin(kIntSettings), std::end(kIntSettings),
+                                                      [c](const IntSetting& i) { return i.option == c; });
+            auto n = ParseInt(v, setting.range->min, setting.range->max);
+            if (!n) return fail(std::string(setting.name) + " must be " + Range(*setting.range) + ", not '" + v + "'");
+            o.settings.*setting.field = *n;
             break;
         }
         case 'c':

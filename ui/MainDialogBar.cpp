@@ -37,15 +37,18 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
 
     m_btnOpen = new CImageTextButton(this, ID_FILE_OPEN, U("元絵を開く..."), at(6, 6), size(84, 18));
     m_btnMake = new CImageTextButton(this, ID_MAKE_SKETCH, U("下絵を作成"), at(6, 30), size(84, 18));
+    // A labelled slider with one mark a position (the automatic-ticks style
+    // draws none on every platform), 72 x 24 units below its label.
+    auto slider = [&](int labelId, const char* label, int labelWidth, int id, const IntParameter& range, int y) {
+        new wxStaticText(this, labelId, U(label), at(12, y), size(labelWidth, 8));
+        auto* s = new wxSlider(this, id, range.defaultValue, range.min, range.max, at(12, y + 9), size(72, 24),
+                               wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+        for (int v = range.min; v <= range.max; ++v) s->SetTick(v);
+        return s;
+    };
     IndentGroupCaption(new wxStaticBox(this, IDC_GROUP_OPTIONS, U("作成オプション"), at(6, 54), size(84, 144)));
-    new wxStaticText(this, IDC_LABEL_STRONG, U("線の濃さ"), at(12, 66), size(42, 8));
-    m_sliderLineStrong = new wxSlider(this, IDC_LINE_STRONG, kLineStrength.defaultValue, kLineStrength.min,
-                                      kLineStrength.max, at(12, 75), size(72, 24),
-                                      wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
-    new wxStaticText(this, IDC_LABEL_REMOVE, U("薄い線を除去"), at(12, 102), size(54, 8));
-    m_sliderLineRemove = new wxSlider(this, IDC_LINE_REMOVE, kLineRemoval.defaultValue, kLineRemoval.min,
-                                      kLineRemoval.max, at(12, 111), size(72, 24),
-                                      wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
+    m_sliderLineStrong = slider(IDC_LABEL_STRONG, "線の濃さ", 42, IDC_LINE_STRONG, kLineStrength, 66);
+    m_sliderLineRemove = slider(IDC_LABEL_REMOVE, "薄い線を除去", 54, IDC_LINE_REMOVE, kLineRemoval, 102);
     m_checkDenoise = new wxCheckBox(this, IDC_DENOISE, U("ノイズを除去\n（写真向け）"), at(12, 138), size(60, 18));
     LeftAlignLabel(m_checkDenoise);
     m_btnLineColor = new CColorButton(this, IDC_LINE_COLOR, U("線の色..."), at(12, 159), size(72, 14));
@@ -54,17 +57,8 @@ bool CMainDialogBar::Create(wxWindow* parent, wxWindowID id) {
     // tab order, with the other sketch parameters: the panel's first and
     // last tab stops stay the open and save buttons.
     IndentGroupCaption(new wxStaticBox(this, IDC_GROUP_FINISH, U("仕上げ"), at(6, 296), size(84, 88)));
-    new wxStaticText(this, IDC_LABEL_THICKEN, U("線を太く"), at(12, 308), size(42, 8));
-    m_sliderLineThicken = new wxSlider(this, IDC_LINE_THICKEN, kLineThicken.defaultValue, kLineThicken.min,
-                                       kLineThicken.max, at(12, 317), size(72, 24),
-                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
-    new wxStaticText(this, IDC_LABEL_SPECK, U("小さな点を除去"), at(12, 344), size(60, 8));
-    m_sliderSpeckRemove = new wxSlider(this, IDC_SPECK_REMOVE, kSpeckRemoval.defaultValue, kSpeckRemoval.min,
-                                       kSpeckRemoval.max, at(12, 353), size(72, 24),
-                                       wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
-    // One mark a position; the automatic-ticks style draws none on every platform.
-    for (wxSlider* slider : {m_sliderLineStrong, m_sliderLineRemove, m_sliderLineThicken, m_sliderSpeckRemove})
-        for (int v = slider->GetMin(); v <= slider->GetMax(); ++v) slider->SetTick(v);
+    m_sliderLineThicken = slider(IDC_LABEL_THICKEN, "線を太く", 42, IDC_LINE_THICKEN, kLineThicken, 308);
+    m_sliderSpeckRemove = slider(IDC_LABEL_SPECK, "小さな点を除去", 60, IDC_SPECK_REMOVE, kSpeckRemoval, 344);
     new wxStaticText(this, IDC_LABEL_RATE, U("表示倍率"), at(6, 207), size(35, 8));
     wxArrayString items;
     for (std::uint32_t rate : ZoomRates)
