@@ -1,8 +1,11 @@
 #include "app/SketchPrinting.h"
 
+#include <algorithm>
 #include <memory>
 
+#include <wx/app.h>
 #include <wx/cmndata.h>
+#include <wx/display.h>
 #include <wx/print.h>
 
 #include "app/SketchPrintout.h"
@@ -66,9 +69,12 @@ bool PreviewSketch(wxWindow* parent, imaging::Picture& sketch, const wxString& t
         ShowUserMessage(wxString::FromUTF8(kPrintFailed) + wxString::FromUTF8(kMsgOutOfMemory));
         return false;
     }
-    auto* frame = new wxPreviewFrame(preview.release(), parent, wxString::FromUTF8(kPreviewTitle),
-                                     parent != nullptr ? parent->GetPosition() : wxDefaultPosition,
-                                     parent != nullptr ? parent->GetSize() : wxSize(800, 900));
+    // The main window's size, centred on its screen and never past its edges.
+    const wxRect screen = wxDisplay(parent != nullptr ? parent : wxTheApp->GetTopWindow()).GetClientArea();
+    const wxSize wanted = parent != nullptr ? parent->GetSize() : wxSize(800, 900);
+    const wxSize size(std::min(wanted.x, screen.width), std::min(wanted.y, screen.height));
+    const wxPoint at(screen.x + (screen.width - size.x) / 2, screen.y + (screen.height - size.y) / 2);
+    auto* frame = new wxPreviewFrame(preview.release(), parent, wxString::FromUTF8(kPreviewTitle), at, size);
     frame->Initialize();
     frame->Show();
     return true;
