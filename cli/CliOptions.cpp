@@ -226,7 +226,7 @@ const char* UsageText() {
            "  -n, --denoise             noise removal (for photographs)\n"
            "  -c, --line-color #RRGGBB  line colour (default #000080)\n"
            "  -F, --frame-color #RRGGBB frame colour (default #FFFFFF)\n"
-           "  -j, --jobs N              files in parallel (default: number of cores)\n"
+           "  -j, --jobs N              files in parallel (default: number of cores; 1 for --book)\n"
            "      --png24               PNG sketches as 24-bit RGB (default: 8-bit palette\n"
            "                            whenever the colours fit; the same pixels either way)\n"
            "      --page A4|Letter      each sketch as a one-page PDF, <name>_shitae.pdf or -o FILE.pdf,\n"

@@ -214,7 +214,12 @@ int main(int argc, char** argv) {
         jobs.push_back(std::move(job));
     }
 
-    unsigned workers = o.jobs > 0 ? static_cast<unsigned>(o.jobs) : std::thread::hardware_concurrency();
+    // A book writes its pages one at a time, and the page's compression takes
+    // most of it: one job (whose picture still runs on every core) keeps the
+    // memory to one picture's working set and loses little time.
+    unsigned workers = o.jobs > 0      ? static_cast<unsigned>(o.jobs)
+                       : o.book.empty() ? std::thread::hardware_concurrency()
+                                        : 1u;
     if (workers == 0) workers = 1;
     if (workers > jobs.size()) workers = static_cast<unsigned>(jobs.size());
 
