@@ -32,6 +32,7 @@ TEST(CliOptions, ValuesAndUsageErrors) {
         int strength = 3, removal = 0;
         bool denoise = false;
         Colour line = 0x800000, frame = 0xFFFFFF;
+        int thicken = 0, despeckle = 0;
     };
     const Case cases[] = {
         {{"a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
@@ -72,6 +73,15 @@ TEST(CliOptions, ValuesAndUsageErrors) {
         {{"--no-such", "a.jpg"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
         {{"--strength"}, false, 3, 0, false, 0x800000, 0xFFFFFF},
         {{"-s", "3", "--", "-n"}, true, 3, 0, false, 0x800000, 0xFFFFFF},
+        // Finishing.
+        {{"-w", "4", "-k", "10", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF, 4, 10},
+        {{"--thicken=1", "--despeckle=1", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF, 1, 1},
+        {{"-w2k3", "a.jpg"}, false},  // -w takes "2k3" as its value
+        {{"-w2", "-k3", "a.jpg"}, true, 3, 0, false, 0x800000, 0xFFFFFF, 2, 3},
+        {{"-w", "5", "a.jpg"}, false},
+        {{"-w", "-1", "a.jpg"}, false},
+        {{"-k", "11", "a.jpg"}, false},
+        {{"--despeckle", "x", "a.jpg"}, false},
     };
     for (const auto& c : cases) {
         std::string joined;
@@ -88,33 +98,6 @@ TEST(CliOptions, ValuesAndUsageErrors) {
         EXPECT_EQ(r.options->settings.noiseRemoval, c.denoise);
         EXPECT_EQ(r.options->settings.lineColour, c.line);
         EXPECT_EQ(r.options->settings.frameColour, c.frame);
-    }
-}
-
-TEST(CliOptions, FinishingValues) {
-    struct Case {
-        std::vector<std::string> args;
-        bool ok;
-        int thicken = 0, despeckle = 0;
-    };
-    const Case cases[] = {
-        {{"a.jpg"}, true, 0, 0},
-        {{"-w", "4", "-k", "10", "a.jpg"}, true, 4, 10},
-        {{"--thicken=1", "--despeckle=1", "a.jpg"}, true, 1, 1},
-        {{"-w2k3", "a.jpg"}, false},  // -w takes "2k3" as its value
-        {{"-w2", "-k3", "a.jpg"}, true, 2, 3},
-        {{"-w", "5", "a.jpg"}, false},
-        {{"-w", "-1", "a.jpg"}, false},
-        {{"-k", "11", "a.jpg"}, false},
-        {{"--despeckle", "x", "a.jpg"}, false},
-    };
-    for (const auto& c : cases) {
-        std::string joined;
-        for (const auto& a : c.args) joined += a + " ";
-        SCOPED_TRACE(joined);
-        ParseResult r = ParseCommandLine(c.args);
-        ASSERT_EQ(r.options.has_value(), c.ok) << r.error;
-        if (!c.ok) continue;
         EXPECT_EQ(r.options->settings.thicken, c.thicken);
         EXPECT_EQ(r.options->settings.despeckle, c.despeckle);
     }
