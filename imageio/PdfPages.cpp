@@ -5,9 +5,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <new>
 #include <span>
 
-#include "imageio/GraphicsStatusText.h"
+#include "imageio/SaveImage.h"
 #include "imaging/display/Resample.h"
 #include "imaging/files/AtomicFile.h"
 
@@ -27,11 +28,7 @@ imaging::Status StatusOfCairo(cairo_status_t status) {
     return status == CAIRO_STATUS_NO_MEMORY ? imaging::OutOfMemory : imaging::GenericError;
 }
 
-ImageFileError SaveFailed(imaging::Status status, const std::string& path) {
-    std::string message = "ファイル保存できませんでした。\n" + GraphicsStatusText(status);
-    if (!path.empty()) message += "\n" + path;
-    return {std::move(message), status};
-}
+ImageFileError SaveFailed(imaging::Status status, const std::string& path) { return SaveFailedError(status, path); }
 
 // Pixels across `length` points at `dpi`, never none.
 int PixelsFor(double length, int dpi) {
@@ -80,7 +77,8 @@ std::optional<ImageFileError> PdfPage::Prepare(imaging::Picture& picture, const 
     picture.UnlockBits(&data);
     if (scaled != Ok) return SaveFailed(scaled, {});
     cairo_surface_mark_dirty(surface.get());
-    image_ = std::make_unique<Image>(Image{std::move(surface)});
+    image_.reset(new (std::nothrow) Image{std::move(surface)});
+    if (!image_) return SaveFailed(OutOfMemory, {});
     return std::nullopt;
 }
 
@@ -117,7 +115,8 @@ std::optional<ImageFileError> PdfFile::Open(const std::string& path) {
     if (writer_) return SaveFailed(imaging::WrongState, path);
     path_ = path;
     pages_ = 0;
-    auto writer = std::make_unique<Writer>();
+    std::unique_ptr<Writer> writer(new (std::nothrow) Writer);
+    if (!writer) return SaveFailed(imaging::OutOfMemory, path);
     if (imaging::Status s = writer->file.Open(std::filesystem::path(path)); s != imaging::Ok)
         return SaveFailed(s, path);
     // The size is set again for every page.

@@ -50,13 +50,17 @@ std::string_view FindPathExtension(std::string_view path) {
     return extension;
 }
 
+ImageFileError SaveFailedError(imaging::Status status, std::string_view path) {
+    std::string message = "ファイル保存できませんでした。\n" + GraphicsStatusText(status);
+    if (!path.empty()) message.append("\n").append(path);
+    return {std::move(message), status};
+}
+
 std::optional<ImageFileError> TrySaveImageByExtension(const std::string& path, imaging::Picture& picture) {
     imaging::Clsid clsid;
     if (auto failure = FindEncoderForExtension(FindPathExtension(path), path, &clsid)) return failure;
     const imaging::Status status = imaging::SaveImageToFile(picture, std::filesystem::path(path), clsid);
-    if (status != imaging::Ok) {
-        return ImageFileError{"ファイル保存できませんでした。\n" + GraphicsStatusText(status) + "\n" + path, status};
-    }
+    if (status != imaging::Ok) return SaveFailedError(status, path);
     return std::nullopt;
 }
 
@@ -65,8 +69,6 @@ std::optional<ImageFileError> TryEncodeImageByExtension(std::string_view extensi
     imaging::Clsid clsid;
     if (auto failure = FindEncoderForExtension(extension, std::string(extension), &clsid)) return failure;
     const imaging::Status status = imaging::SaveImageToMemory(picture, clsid, out);
-    if (status != imaging::Ok) {
-        return ImageFileError{"ファイル保存できませんでした。\n" + GraphicsStatusText(status), status};
-    }
+    if (status != imaging::Ok) return SaveFailedError(status, {});
     return std::nullopt;
 }

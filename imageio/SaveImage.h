@@ -23,6 +23,10 @@
 // no extension at all). A bare trailing "." is returned as ".".
 std::string_view FindPathExtension(std::string_view path);
 
+// The write-failed message above, for `status`; without the path line when
+// `path` is empty (the bytes went to memory, or there is no file yet).
+ImageFileError SaveFailedError(imaging::Status status, std::string_view path);
+
 // The MIME type of the encoder for `extension` (with its dot), comparing
 // without regard to the case of A to Z only; null when it is not listed.
 const char* MimeTypeForExtension(std::string_view extension);

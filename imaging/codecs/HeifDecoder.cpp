@@ -51,13 +51,17 @@ Status StatusOf(const heif_error& e) {
 }
 
 // Both the picture's size and the coded size before a crop (clap) are
-// decoded into memory, so both must fit the limit.
-bool SizeAllowed(const heif_image_handle* handle, std::uint64_t maxPixels) {
+// decoded into memory, so both must fit the limit; a picture without a size
+// is damaged.
+Status SizeStatus(const heif_image_handle* handle, std::uint64_t maxPixels) {
     const int width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
-    if (width <= 0 || height <= 0 || !DecodeSizeAllowed(width, height, maxPixels)) return false;
+    if (width <= 0 || height <= 0) return UnknownImageFormat;
+    if (!DecodeSizeAllowed(width, height, maxPixels)) return OutOfMemory;
     const int codedWidth = heif_image_handle_get_ispe_width(handle);
     const int codedHeight = heif_image_handle_get_ispe_height(handle);
-    return codedWidth <= 0 || codedHeight <= 0 || DecodeSizeAllowed(codedWidth, codedHeight, maxPixels);
+    const bool codedFits =
+        codedWidth <= 0 || codedHeight <= 0 || DecodeSizeAllowed(codedWidth, codedHeight, maxPixels);
+    return codedFits ? Ok : OutOfMemory;
 }
 
 // Interleaved R,G,B[,A] rows into the canvas's B,G,R[,A]; premultiplied
@@ -106,8 +110,8 @@ Picture DecodeHeif(Bytes file) {
     heif_image_handle* rawHandle = nullptr;
     if (const heif_error e = heif_context_get_primary_image_handle(context.get(), &rawHandle); e.code != heif_error_Ok)
         return Picture::Failed(StatusOf(e));
-    const std::unique_ptr<heif_image_handle, HandleRelease> handle(rawHandle);
-    if (!SizeAllowed(handle.get(), file.maxPixels)) return Picture::Failed(OutOfMemory);
+    std::unique_ptr<heif_image_handle, HandleRelease> handle(rawHandle);
+    if (const Status s = SizeStatus(handle.get(), file.maxPixels); s != Ok) return Picture::Failed(s);
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
@@ -121,15 +125,17 @@ Picture DecodeHeif(Bytes file) {
                                                options.get());
         e.code != heif_error_Ok)
         return Picture::Failed(StatusOf(e));
-    const std::unique_ptr<heif_image, ImageRelease> image(rawImage);
+    std::unique_ptr<heif_image, ImageRelease> image(rawImage);
 
     int stride = 0;
     const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     const int bits = heif_image_get_bits_per_pixel(image.get(), heif_channel_interleaved);
-    if (plane == nullptr || width <= 0 || height <= 0 || bits != (alpha ? 32 : 24) ||
-        stride < width * (alpha ? 4 : 3))
+    // The decoded picture must be the one whose size was checked.
+    if (plane == nullptr || width != heif_image_handle_get_width(handle.get()) ||
+        height != heif_image_handle_get_height(handle.get()) || bits != (alpha ? 32 : 24) ||
+        std::int64_t{stride} < std::int64_t{width} * (alpha ? 4 : 3))
         return Picture::Failed(UnknownImageFormat);
     Canvas canvas(file.maxPixels);
     if (const Status s = canvas.Allocate(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
@@ -137,6 +143,10 @@ Picture DecodeHeif(Bytes file) {
         s != Ok)
         return Picture::Failed(s);
     CopyRows(plane, stride, alpha, premultiplied, canvas);
+    // libheif's pixels go before Finish, which may copy an opaque picture once more.
+    image.reset();
+    handle.reset();
+    context.reset();
     return canvas.Finish(PixelFormat24bppRGB);
 }
 
