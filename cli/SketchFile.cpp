@@ -23,14 +23,6 @@ namespace {
 
 constexpr const char* kUnsupportedData = "未対応のデータ形式です。";
 
-// The window's messages span lines; a diagnostic is one.
-std::string OneLine(std::string text) {
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    for (char& c : text)
-        if (c == '\n') c = ' ';
-    return text;
-}
-
 SketchOutcome Failed(const std::string& text) { return {false, OneLine(text)}; }
 
 // Standard input, whole, up to the largest file a picture could need.
@@ -160,6 +152,13 @@ SketchOutcome Run(const std::string& input, const std::string& output, const Ske
 }
 
 }  // namespace
+
+std::string OneLine(std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
 
 SketchOutcome SketchPicture(const std::string& input, const SketchParameters& parameters, const SketchJob& job,
                             std::unique_ptr<imaging::Picture>& sketch) {

@@ -23,6 +23,10 @@ struct SketchJob {
     const PaperSize* page = nullptr;   // set: the output is a one-page PDF of this paper
 };
 
+// The window's messages span lines; a diagnostic is one: line breaks
+// become spaces, trailing ones go.
+std::string OneLine(std::string text);
+
 // "-" as input reads standard input; "-" as output writes standard output.
 // Never throws; a failure comes back with its reason.
 SketchOutcome SketchFile(const std::string& input, const std::string& output, const SketchParameters& parameters,

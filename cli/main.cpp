@@ -67,13 +67,6 @@ private:
     std::string current_;
 };
 
-// A message of the save layer spans lines; a diagnostic is one.
-std::string OneLine(std::string text) {
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    for (char& c : text)
-        if (c == '\n') c = ' ';
-    return text;
-}
 
 // Runs `work` on `workers` threads, this one included.
 template <typename Work>
