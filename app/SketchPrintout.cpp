@@ -39,10 +39,13 @@ bool CSketchPrintout::OnPrintPage(int page) {
     const wxRect paper = GetPaperRectPixels();
     int ppiX = 0, ppiY = 0;
     GetPPIPrinter(&ppiX, &ppiY);
-    if (pageW <= 0 || pageH <= 0 || ppiX <= 0) return fail();
-    const PageRect sheet{0, 0, static_cast<double>(paper.width), static_cast<double>(paper.height)};
-    const PageRect printable{-static_cast<double>(paper.x), -static_cast<double>(paper.y),
-                             static_cast<double>(pageW), static_cast<double>(pageH)};
+    if (pageW <= 0 || pageH <= 0 || ppiX <= 0 || ppiY <= 0) return fail();
+    // The layout wants one unit across and down: rows are counted in
+    // columns' pixels (ky) for it, and back after it, so a printer finer
+    // down than across still gets the picture's proportions.
+    const double ky = static_cast<double>(ppiX) / ppiY;
+    const PageRect sheet{0, 0, static_cast<double>(paper.width), paper.height * ky};
+    const PageRect printable{-static_cast<double>(paper.x), -paper.y * ky, static_cast<double>(pageW), pageH * ky};
     const auto layout = LayOutPicture(static_cast<int>(m_picture.Width()), static_cast<int>(m_picture.Height()),
                                       sheet, printable, FromMillimetres(kPageMarginMm, ppiX));
     if (!layout) return fail();
@@ -53,7 +56,7 @@ bool CSketchPrintout::OnPrintPage(int page) {
     // The paper's corner in DC pixels: where the platform left the origin.
     const wxPoint shift = PrinterOriginOnPaper(*dc);
     const double cornerX = paper.x - shift.x, cornerY = paper.y - shift.y;
-    const PageRect& p = layout->placed;
+    const PageRect p{layout->placed.x, layout->placed.y / ky, layout->placed.width, layout->placed.height / ky};
     const int x0 = Edge((p.x + cornerX) * sx), x1 = Edge((p.x + cornerX + p.width) * sx);
     const int y0 = Edge((p.y + cornerY) * sy), y1 = Edge((p.y + cornerY + p.height) * sy);
     m_placed = wxRect(x0, y0, std::max(x1 - x0, 1), std::max(y1 - y0, 1));
